@@ -1,0 +1,26 @@
+#pragma once
+
+#include <memory>
+
+#include <QString>
+
+namespace quotaly {
+class TDM;
+class TfQuotaly;
+class TfNewClient;
+
+/// The program's windows and its data module, created in their fixed order and destroyed windows first,
+/// so the data module writes every dataset back last.
+struct Forms
+{
+    std::unique_ptr<TfQuotaly> fQuotaly;
+    std::unique_ptr<TDM> DM;
+    std::unique_ptr<TfNewClient> fNewClient;
+
+    /// Creates the main window (which upgrades the match-settings file), the data module and the other
+    /// windows, and wires them together. Failures of the data module are shown through the dialogs seam.
+    static std::unique_ptr<Forms> create(const QString &dataDir);
+    ~Forms();
+};
+
+} // namespace quotaly

@@ -1,0 +1,334 @@
+#include "TfQuotaly.h"
+
+#include "ui_TfQuotaly.h"
+
+#include "AppPaths.h"
+#include "MakerInfo.h"
+#include "MatchesSchemaUpgrade.h"
+#include "TDM.h"
+#include "dataset/Error.h"
+#include "support/TfAbout.h"
+#include "support/TfSplash.h"
+#include "ui/DbCheckBox.h"
+#include "ui/DbComboBox.h"
+#include "ui/DbEdit.h"
+#include "ui/DbLookupComboBox.h"
+#include "ui/Dialogs.h"
+#include "ui/FormStorage.h"
+
+#include <QCloseEvent>
+#include <QStatusTipEvent>
+#include <QTimer>
+#include <QUrl>
+
+namespace quotaly {
+
+namespace {
+
+const QString kBaseLanguage = QStringLiteral("English");
+const QString kAddNewClient = QStringLiteral("<-- Add new client -->");
+
+const QStringList kUnits = {QStringLiteral("Characters (with spaces)"), QStringLiteral("Characters (without spaces)"),
+                            QStringLiteral("Gross lines"),              QStringLiteral("Lines"),
+                            QStringLiteral("Pages"),                    QStringLiteral("Words")};
+
+// A button that stands for an action shows the action's caption and hint and runs it.
+void bindButton(QPushButton *button, QAction *action)
+{
+    const auto follow = [button, action] {
+        button->setText(action->text());
+        button->setToolTip(action->toolTip());
+        button->setStatusTip(action->statusTip());
+        button->setEnabled(action->isEnabled());
+    };
+    follow();
+    QObject::connect(action, &QAction::changed, button, follow);
+    QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+}
+
+} // namespace
+
+TfQuotaly::TfQuotaly(const QString &dataDir, QWidget *parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::TfQuotaly>()), m_currentLanguage(kBaseLanguage)
+{
+    m_ui->setupUi(this);
+    FormCreate(dataDir);
+}
+
+TfQuotaly::~TfQuotaly() = default;
+
+void TfQuotaly::FormCreate(const QString &dataDir)
+{
+    m_dataDir = dataDir;
+    const UpgradeResult upgrade = UpgradeMatchesSchema(m_dataDir);
+    if (!upgrade.ok)
+        m_upgradeError = upgrade.error;
+
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    m_ui->dbcbPricingBy->addItems(kUnits);
+    m_ui->StBar->setSizeGripEnabled(false);
+    styleEdits();
+    connectActions();
+
+    m_storage = std::make_unique<ui::FormStorage>(this, QStringLiteral("Morvane Software"), QStringLiteral("Quotaly"));
+    m_storage->addProperty(
+        QStringLiteral("LastClient.Caption"), [this] { return m_ui->LastClient->text(); },
+        [this](const QString &v) { m_ui->LastClient->setText(v); });
+    m_storage->addProperty(
+        QStringLiteral("kvLang1.CurrentLanguage"), [this] { return m_currentLanguage; },
+        [this](const QString &v) { m_currentLanguage = v; });
+
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+void TfQuotaly::styleEdits()
+{
+    // Label edits and word counts on grey, percentages on white.
+    QStringList grey;
+    for (int i = 1; i <= 11; ++i)
+        grey << QStringLiteral("DBEdit%1").arg(i);
+    for (int slot = 2; slot <= 8; ++slot)
+        grey << QStringLiteral("Word%1").arg(slot);
+    for (const QString &name : std::as_const(grey)) {
+        if (auto *edit = findChild<QLineEdit *>(name))
+            edit->setStyleSheet(QStringLiteral("QLineEdit { background: #e4e4e4; }"));
+    }
+    for (int slot = 2; slot <= 8; ++slot) {
+        if (auto *edit = findChild<QLineEdit *>(QStringLiteral("Percent%1").arg(slot)))
+            edit->setStyleSheet(QStringLiteral("QLineEdit { background: white; } QLineEdit:disabled { background: #f0f0f0; }"));
+    }
+    // Compact columns: bounds are two or three digits, counts and prices a few more.
+    for (int i = 2; i <= 10; ++i)
+        findChild<QLineEdit *>(QStringLiteral("DBEdit%1").arg(i))->setFixedWidth(44);
+    for (int slot = 2; slot <= 8; ++slot) {
+        for (const QString &name : {QStringLiteral("Word%1"), QStringLiteral("Percent%1"), QStringLiteral("DBEdit%1")})
+            findChild<QLineEdit *>(name.arg(name.startsWith(u'D') ? slot + 10 : slot))->setFixedWidth(70);
+    }
+    m_ui->Edit1->setFixedWidth(100);
+    m_ui->Edit2->setFixedWidth(100);
+    m_ui->dbcbPricingBy->setFixedWidth(190);
+    m_ui->cbValuta->setFixedWidth(190);
+
+    QFont small = m_ui->Label7->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_ui->Label7->setFont(small);
+}
+
+void TfQuotaly::connectActions()
+{
+    bindButton(m_ui->Button2, m_ui->aMatchResults);
+    bindButton(m_ui->Button1, m_ui->aFileExit);
+    addAction(m_ui->aSetMatches);
+
+    connect(m_ui->aFileExit, &QAction::triggered, this, &QWidget::close);
+    connect(m_ui->aSetMatches, &QAction::triggered, this, [this] { aSetMatchesExecute(m_ui->aSetMatches); });
+    connect(m_ui->rbWords, &QCheckBox::clicked, this, [this] { aSetMatchesExecute(m_ui->rbWords); });
+    connect(m_ui->rbPercent, &QCheckBox::clicked, this, [this] { aSetMatchesExecute(m_ui->rbPercent); });
+    connect(m_ui->aCurrencyConverter, &QAction::triggered, this,
+            [this] { openUrl(QStringLiteral(QUOTALY_CONVERTER_URL)); });
+    connect(m_ui->aVisitOurWebSite, &QAction::triggered, this, [this] { openUrl(QStringLiteral(QUOTALY_WEBSITE_URL)); });
+    connect(m_ui->aBrowseURL, &QAction::triggered, this, [this] { aBrowseURLExecute(nullptr); });
+    connect(m_ui->aSendMail, &QAction::triggered, this,
+            [this] { openUrl(QStringLiteral("mailto:" QUOTALY_SUPPORT_MAIL "?subject=Support")); });
+    connect(m_ui->aFeedBack, &QAction::triggered, this,
+            [this] { openUrl(QStringLiteral("mailto:" QUOTALY_SUPPORT_MAIL "?subject=feedback")); });
+    connect(m_ui->aHelp, &QAction::triggered, this, &TfQuotaly::aHelpExecute);
+    connect(m_ui->aAbout, &QAction::triggered, this, &TfQuotaly::aAboutExecute);
+
+    // These open windows that are not part of the program yet.
+    for (QAction *a : {m_ui->aLoadFromTradosLog, m_ui->aMatchResults, m_ui->aPersonal, m_ui->aClients, m_ui->aCurrency})
+        a->setEnabled(false);
+}
+
+void TfQuotaly::bindData(TDM *dm)
+{
+    m_dm = dm;
+    m_ui->Edit2->setBinding(dm->OptionsByClient, QStringLiteral("BaseRate"));
+    m_ui->dbcbPricingBy->setBinding(dm->OptionsByClient, QStringLiteral("Units"));
+
+    m_ui->cbValuta->setListSource(dm->Currency, QStringLiteral("VCode"), {QStringLiteral("VCode"), QStringLiteral("VTitle")});
+    m_ui->cbValuta->setBinding(dm->OptionsByClient, QStringLiteral("Currency"));
+    m_ui->cbValuta->setDropDownWidth(170);
+
+    m_ui->lcClient->setListSource(dm->Clients, QStringLiteral("FULLNAME"), {QStringLiteral("FULLNAME")});
+    m_ui->lcClient->setEmptyEntry(kAddNewClient);
+    m_ui->lcClient->setDropDownRows(8);
+    connect(m_ui->lcClient, &ui::DbLookupComboBox::changed, this, &TfQuotaly::lcClientChange);
+    connect(m_ui->lcClient, &ui::DbLookupComboBox::closedUp, this, &TfQuotaly::lcClientChange);
+
+    m_ui->rbWords->setBinding(dm->MatchesByClient, QStringLiteral("bMatchTypeWords"));
+    m_ui->rbPercent->setBinding(dm->MatchesByClient, QStringLiteral("bMatchTypePercent"));
+    bindCategoryRows();
+}
+
+void TfQuotaly::bindCategoryRows()
+{
+    Dataset *matches = m_dm->MatchesByClient;
+    const std::pair<const char *, const char *> labels[] = {
+        {"DBEdit1", "sName2"}, {"DBEdit2", "iName3"},  {"DBEdit3", "iName4"},  {"DBEdit4", "iName5"},
+        {"DBEdit5", "iName6"}, {"DBEdit6", "iName7"},  {"DBEdit7", "iName8"},  {"DBEdit8", "iName9"},
+        {"DBEdit9", "iName10"}, {"DBEdit10", "iName11"}, {"DBEdit11", "sName12"}};
+    for (const auto &[edit, field] : labels)
+        findChild<ui::DbEdit *>(QString::fromLatin1(edit))->setBinding(matches, QString::fromLatin1(field));
+    for (int slot = 2; slot <= 8; ++slot) {
+        findChild<ui::DbEdit *>(QStringLiteral("Word%1").arg(slot))->setBinding(matches, QStringLiteral("iWord%1").arg(slot));
+        findChild<ui::DbEdit *>(QStringLiteral("Percent%1").arg(slot))
+            ->setBinding(matches, QStringLiteral("iPercent%1").arg(slot));
+        findChild<ui::DbEdit *>(QStringLiteral("DBEdit%1").arg(10 + slot))
+            ->setBinding(matches, QStringLiteral("fDiscount%1").arg(slot));
+    }
+}
+
+ui::DbLookupComboBox *TfQuotaly::lcClient() const
+{
+    return m_ui->lcClient;
+}
+
+QString TfQuotaly::lastClient() const
+{
+    return m_ui->LastClient->text();
+}
+
+void TfQuotaly::showEvent(QShowEvent *event)
+{
+    if (!m_started) {
+        m_started = true;
+        m_storage->restore();
+        // The start-up sequence runs from the event loop, once the window is on screen.
+        QTimer::singleShot(0, this, &TfQuotaly::fStorageRestorePlacement);
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TfQuotaly::fStorageRestorePlacement()
+{
+    if (m_dm)
+        m_dm->LoadDataSets();
+    if (!upgradeSucceeded()) {
+        ui::dialogs().message(this, QStringLiteral("Quotaly cannot start: %1").arg(m_upgradeError), ui::Dialogs::Kind::Error);
+        close();
+        return;
+    }
+    try {
+        // The interface ships in English only for now, so any remembered language falls back to it.
+        m_currentLanguage = kBaseLanguage;
+
+        if (m_dm && m_dm->Clients->locate(QStringLiteral("FULLNAME"), m_ui->LastClient->text())) {
+            m_ui->lcClient->setText(m_dm->Clients->asString(QStringLiteral("FULLNAME")));
+            const int unit = m_ui->dbcbPricingBy->findText(m_dm->OptionsByClient->asString(QStringLiteral("Units")));
+            if (unit >= 0)
+                m_ui->dbcbPricingBy->setCurrentIndex(unit);
+        }
+        aSetMatchesExecute(nullptr);
+    } catch (const Error &e) {
+        ui::dialogs().message(this, e.text());
+        return;
+    }
+    showNewsletterIfNotSubscribed(this);
+}
+
+void TfQuotaly::lcClientChange()
+{
+    if (m_inClientChange || !m_dm)
+        return;
+    m_inClientChange = true;
+    try {
+        if (m_ui->lcClient->text() == kAddNewClient) {
+            m_dm->Clients->append();
+            if (showNewClientForm)
+                showNewClientForm();
+            else
+                m_dm->Clients->cancel();
+        }
+        m_ui->LastClient->setText(m_ui->lcClient->text());
+        aSetMatchesExecute(nullptr);
+    } catch (...) {
+        m_inClientChange = false;
+        throw;
+    }
+    m_inClientChange = false;
+}
+
+void TfQuotaly::aSetMatchesExecute(QObject *sender)
+{
+    QCheckBox *words = m_ui->rbWords;
+    QCheckBox *percent = m_ui->rbPercent;
+    if (words->isChecked() == percent->isChecked()) {
+        percent->setChecked(true);
+        words->setChecked(false);
+    }
+    Dataset *matches = m_dm ? m_dm->MatchesByClient : nullptr;
+    const bool editing = matches && matches->isEditing();
+    if (sender == percent && editing) {
+        matches->setValue(QStringLiteral("bMatchTypePercent"), true);
+        matches->setValue(QStringLiteral("bMatchTypeWords"), false);
+    } else if (sender == words && editing) {
+        matches->setValue(QStringLiteral("bMatchTypeWords"), true);
+        matches->setValue(QStringLiteral("bMatchTypePercent"), false);
+    }
+    if (percent->isChecked() || words->isChecked()) {
+        const bool percentMode = percent->isChecked();
+        for (int slot = 2; slot <= 8; ++slot) {
+            findChild<QWidget *>(QStringLiteral("Word%1").arg(slot))->setEnabled(!percentMode);
+            findChild<QWidget *>(QStringLiteral("Percent%1").arg(slot))->setEnabled(percentMode);
+        }
+    }
+}
+
+void TfQuotaly::aBrowseURLExecute(QObject *sender)
+{
+    if (auto *edit = qobject_cast<ui::DbEdit *>(sender)) {
+        ui::dialogs().openUrl(QUrl::fromUserInput(edit->text()));
+        return;
+    }
+    openUrl(QStringLiteral(QUOTALY_WEBSITE_URL));
+}
+
+void TfQuotaly::openUrl(const QString &url)
+{
+    ui::dialogs().openUrl(QUrl(url));
+}
+
+void TfQuotaly::aHelpExecute()
+{
+    ui::dialogs().openUrl(QUrl::fromLocalFile(AppPaths::current().helpFile));
+}
+
+void TfQuotaly::aAboutExecute()
+{
+    TfAbout about(this);
+    about.exec();
+}
+
+void TfQuotaly::closeEvent(QCloseEvent *event)
+{
+    if (m_dm) {
+        for (Dataset *d : {m_dm->MatchesByClient, m_dm->OptionsByClient}) {
+            try {
+                d->checkBrowseMode();
+            } catch (const Error &e) {
+                ui::dialogs().message(this, e.text());
+            }
+        }
+    }
+    m_storage->save();
+    event->accept();
+}
+
+bool TfQuotaly::event(QEvent *event)
+{
+    if (event->type() == QEvent::StatusTip) {
+        ApplicationEvents1Hint(static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TfQuotaly::ApplicationEvents1Hint(const QString &longHint)
+{
+    m_ui->StBar->showMessage(longHint);
+}
+
+} // namespace quotaly

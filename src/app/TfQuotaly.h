@@ -1,0 +1,77 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include <QMainWindow>
+#include <QString>
+
+namespace Ui {
+class TfQuotaly;
+}
+
+namespace quotaly {
+class TDM;
+namespace ui {
+class DbLookupComboBox;
+class FormStorage;
+} // namespace ui
+
+/// The main window: chooses the client, edits the client's categories and pricing options and leads to
+/// every other window.
+class TfQuotaly : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    /// Computes the data folder and brings the match-settings file's column list up to date (before the
+    /// data module exists).
+    explicit TfQuotaly(const QString &dataDir, QWidget *parent = nullptr);
+    ~TfQuotaly() override;
+
+    /// Binds the controls to the data module's datasets. Called once the data module exists.
+    void bindData(TDM *dm);
+
+    const QString &DataDir() const { return m_dataDir; }
+    /// False when the match-settings file could not be brought up to date; the program then ends after
+    /// its first showing.
+    bool upgradeSucceeded() const { return m_upgradeError.isEmpty(); }
+    ui::DbLookupComboBox *lcClient() const;
+    QString lastClient() const;
+    QString currentLanguage() const { return m_currentLanguage; }
+
+    /// The start-up sequence, run once when the window is first shown.
+    void fStorageRestorePlacement();
+    void lcClientChange();
+    void aSetMatchesExecute(QObject *sender);
+    void aBrowseURLExecute(QObject *sender);
+
+    /// Shows the client form for the current Clients row (set by the caller to insert or edit).
+    std::function<void()> showNewClientForm;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    void FormCreate(const QString &dataDir);
+    void ApplicationEvents1Hint(const QString &longHint);
+    void connectActions();
+    void bindCategoryRows();
+    void styleEdits();
+    void openUrl(const QString &url);
+    void aAboutExecute();
+    void aHelpExecute();
+
+    const std::unique_ptr<Ui::TfQuotaly> m_ui;
+    std::unique_ptr<ui::FormStorage> m_storage;
+    TDM *m_dm = nullptr;
+    QString m_dataDir;
+    QString m_upgradeError;
+    QString m_currentLanguage;
+    bool m_started = false;
+    bool m_inClientChange = false;
+};
+
+} // namespace quotaly

@@ -1,0 +1,11 @@
+list(APPEND QUOTALY_GUI_SOURCES
+    ui/Dialogs.h ui/Dialogs.cpp
+    ui/DatasetTableModel.h ui/DatasetTableModel.cpp
+    ui/DataLink.h ui/DataLink.cpp
+    ui/DbEdit.h ui/DbEdit.cpp
+    ui/DbCheckBox.h ui/DbCheckBox.cpp
+    ui/DbComboBox.h ui/DbComboBox.cpp
+    ui/DbLookupComboBox.h ui/DbLookupComboBox.cpp
+    ui/FormStorage.h ui/FormStorage.cpp
+    ui/QuotalyApplication.h ui/QuotalyApplication.cpp
+)

@@ -1,0 +1,402 @@
+#include "app/Forms.h"
+#include "app/TDM.h"
+#include "app/TfNewClient.h"
+#include "app/TfQuotaly.h"
+#include "common/ScriptedDialogs.h"
+#include "common/TestEnv.h"
+#include "MakerInfo.h"
+#include "ui/DbComboBox.h"
+#include "ui/DbEdit.h"
+#include "ui/DbLookupComboBox.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+using namespace quotaly;
+
+namespace {
+
+const QStringList kFiles = {"Personal.xml", "Clients.xml", "Currency.xml", "MatchesByClient.xml", "tmpMatches.xml",
+                            "OptionsByClient.xml"};
+
+QString shippedDataDir(const test::TestEnv &env)
+{
+    const QString dir = env.path(QStringLiteral("Data/"));
+    QDir().mkpath(dir);
+    for (const QString &name : kFiles) {
+        QFile::copy(QStringLiteral(QUOTALY_RUNTIME_DIR "/Data/") + name, dir + name);
+        QFile::setPermissions(dir + name, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return dir;
+}
+
+QSettings appSettings()
+{
+    return QSettings(QStringLiteral("Morvane Software"), QStringLiteral("Quotaly"));
+}
+
+// Adds clients to the data folder before the program starts.
+void seedClients(const QString &dir, const QList<std::pair<QString, QString>> &clientsAndUnits)
+{
+    TDM dm(dir);
+    dm.LoadDataSets();
+    for (const auto &[name, unit] : clientsAndUnits) {
+        dm.Clients->append();
+        dm.Clients->setValue(QStringLiteral("FULLNAME"), name);
+        dm.Clients->post();
+        dm.OptionsByClient->edit();
+        dm.OptionsByClient->setValue(QStringLiteral("Units"), unit);
+        dm.OptionsByClient->post();
+    }
+}
+
+// Runs `action` on the next modal window that opens.
+void onNextModal(std::function<void(QWidget *)> action)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start();
+}
+
+struct Program
+{
+    std::unique_ptr<Forms> forms;
+    TfQuotaly *w = nullptr;
+
+    explicit Program(const QString &dir)
+    {
+        forms = Forms::create(dir);
+        w = forms->fQuotaly.get();
+        w->show();
+    }
+    void waitForStart() const
+    {
+        QTest::qWait(50);
+        QCoreApplication::processEvents();
+    }
+    template <typename T> T *find(const char *name) const
+    {
+        T *child = w->findChild<T *>(QString::fromLatin1(name));
+        if (!child)
+            qFatal("no widget %s", name);
+        return child;
+    }
+    void exit()
+    {
+        w->close();
+        forms.reset();
+    }
+};
+
+} // namespace
+
+class TestTfQuotaly : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void firstStartShowsNewsletterAndNoClient()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        bool newsletterShown = false;
+        onNextModal([&](QWidget *modal) {
+            newsletterShown = modal->objectName() == u"fSplash";
+            modal->findChild<QPushButton *>(QStringLiteral("btnContinue"))->click();
+        });
+        Program p(shippedDataDir(env));
+        QTRY_VERIFY(newsletterShown);
+        QVERIFY(dialogs.messages.isEmpty());
+        QCOMPARE(p.find<QLabel>("LastClient")->text(), QStringLiteral("Default"));
+        QCOMPARE(p.w->lcClient()->currentIndex(), -1);
+        QCOMPARE(p.w->windowTitle(), QStringLiteral("Quotaly 1.0"));
+        QCOMPARE(appSettings().value(QStringLiteral("rv")).toInt(), 0);
+        p.exit();
+    }
+
+    void rememberedClientAndUnitComeBack()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = shippedDataDir(env);
+        seedClients(dir, {{QStringLiteral("Acme"), QStringLiteral("Lines")}, {QStringLiteral("Beta"), QStringLiteral("Pages")}});
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        appSettings().setValue(QStringLiteral("LastClient.Caption"), QStringLiteral("Beta"));
+        Program p(dir);
+        p.waitForStart();
+        QCOMPARE(p.w->lcClient()->text(), QStringLiteral("Beta"));
+        QCOMPARE(p.find<QComboBox>("dbcbPricingBy")->currentText(), QStringLiteral("Pages"));
+
+        p.w->lcClient()->setText(QStringLiteral("Acme"));
+        QCOMPARE(p.find<QComboBox>("dbcbPricingBy")->currentText(), QStringLiteral("Lines"));
+        QCOMPARE(p.find<QLabel>("LastClient")->text(), QStringLiteral("Acme"));
+        p.exit();
+        QCOMPARE(appSettings().value(QStringLiteral("LastClient.Caption")).toString(), QStringLiteral("Acme"));
+
+        Program again(dir);
+        again.waitForStart();
+        QCOMPARE(again.w->lcClient()->text(), QStringLiteral("Acme"));
+        QVERIFY(dialogs.messages.isEmpty());
+        again.exit();
+    }
+
+    void clientNamedDefaultIsChosenAtFirstStart()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = shippedDataDir(env);
+        seedClients(dir, {{QStringLiteral("Default"), QStringLiteral("Words")}});
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        Program p(dir);
+        p.waitForStart();
+        QCOMPARE(p.w->lcClient()->text(), QStringLiteral("Default"));
+        p.exit();
+    }
+
+    void addingAClientThroughTheSelector_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("clients");
+        QTest::newRow("OK stores the client") << "Button1" << "Acme Translations" << 1;
+        QTest::newRow("Cancel stores nothing") << "Button2" << "Nobody" << 0;
+    }
+
+    void addingAClientThroughTheSelector()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, name);
+        QFETCH(int, clients);
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = shippedDataDir(env);
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        Program p(dir);
+        p.waitForStart();
+        onNextModal([&](QWidget *form) {
+            auto *nameEdit = form->findChild<QLineEdit *>(QStringLiteral("DBEdit1"));
+            nameEdit->setFocus();
+            QTest::keyClicks(nameEdit, name);
+            form->findChild<QPushButton *>(button)->click();
+        });
+        p.w->lcClient()->setText(QStringLiteral("<-- Add new client -->"));
+        QCOMPARE(p.forms->DM->Clients->recordCount(), clients);
+        QVERIFY(!p.forms->fNewClient->isVisible());
+        QVERIFY(!p.forms->DM->Clients->isEditing());
+        // The mode switch ran: a new client counts in words, and without a client the boxes fall back to percent.
+        QCOMPARE(p.find<QCheckBox>("rbWords")->isChecked(), clients == 1);
+        QCOMPARE(p.find<QWidget>("Word2")->isEnabled(), clients == 1);
+        if (clients == 1) {
+            QCOMPARE(p.w->lcClient()->text(), name);
+            QCOMPARE(p.find<QLineEdit>("DBEdit1")->text(), QStringLiteral("Repetitions"));
+            QCOMPARE(p.find<QLineEdit>("Edit2")->text(), QStringLiteral("0.1"));
+            QCOMPARE(p.find<QComboBox>("cbValuta")->currentText().left(3), QStringLiteral("USD"));
+        }
+        p.exit();
+        TDM reread(dir);
+        reread.LoadDataSets();
+        QCOMPARE(reread.Clients->recordCount(), clients);
+        QCOMPARE(reread.MatchesByClient->recordCount(), clients);
+    }
+
+    void emptyNameIsRefusedAndTheFormStaysOpen()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        Program p(shippedDataDir(env));
+        p.waitForStart();
+        bool stayedOpen = false;
+        onNextModal([&](QWidget *form) {
+            form->findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+            stayedOpen = form->isVisible();
+            form->findChild<QPushButton *>(QStringLiteral("Button2"))->click();
+        });
+        p.w->lcClient()->setText(QStringLiteral("<-- Add new client -->"));
+        QVERIFY(stayedOpen);
+        QCOMPARE(dialogs.messages, QStringList({"Field 'FULLNAME' must have a value"}));
+        QCOMPARE(p.forms->DM->Clients->recordCount(), 0);
+        p.forms->DM->MatchesByClient->setMasterSource(nullptr);
+        QCOMPARE(p.forms->DM->MatchesByClient->recordCount(), 0);
+        p.exit();
+    }
+
+    void modeSwitchFollowsTheBoxes()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = shippedDataDir(env);
+        seedClients(dir, {{QStringLiteral("Acme"), QStringLiteral("Words")}});
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        appSettings().setValue(QStringLiteral("LastClient.Caption"), QStringLiteral("Acme"));
+        Program p(dir);
+        p.waitForStart();
+        auto *words = p.find<QCheckBox>("rbWords");
+        auto *percent = p.find<QCheckBox>("rbPercent");
+        QVERIFY(words->isChecked());
+        QVERIFY(p.find<QWidget>("Word5")->isEnabled());
+        QVERIFY(!p.find<QWidget>("Percent5")->isEnabled());
+
+        QTest::mouseClick(percent, Qt::LeftButton, {}, QPoint(5, percent->height() / 2));
+        QVERIFY(percent->isChecked());
+        QVERIFY(!words->isChecked());
+        QVERIFY(!p.find<QWidget>("Word5")->isEnabled());
+        QVERIFY(p.find<QWidget>("Percent5")->isEnabled());
+        Dataset *m = p.forms->DM->MatchesByClient;
+        QCOMPARE(m->asBoolean(QStringLiteral("bMatchTypePercent")), true);
+        QCOMPARE(m->asBoolean(QStringLiteral("bMatchTypeWords")), false);
+
+        // A click on the box that is already checked leaves it checked.
+        QTest::mouseClick(percent, Qt::LeftButton, {}, QPoint(5, percent->height() / 2));
+        QVERIFY(percent->isChecked());
+        QCOMPARE(m->asBoolean(QStringLiteral("bMatchTypePercent")), true);
+
+        // A row whose flags are null shows percent mode.
+        m->edit();
+        m->setValue(QStringLiteral("bMatchTypePercent"), QVariant());
+        m->setValue(QStringLiteral("bMatchTypeWords"), QVariant());
+        m->post();
+        p.w->aSetMatchesExecute(nullptr);
+        QVERIFY(percent->isChecked());
+        QVERIFY(p.find<QWidget>("Percent2")->isEnabled());
+        p.exit();
+    }
+
+    void typedValuesAreSavedAtExit()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = shippedDataDir(env);
+        seedClients(dir, {{QStringLiteral("Acme"), QStringLiteral("Words")}});
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        appSettings().setValue(QStringLiteral("LastClient.Caption"), QStringLiteral("Acme"));
+        Program p(dir);
+        p.waitForStart();
+        auto *word2 = p.find<QLineEdit>("Word2");
+        word2->setFocus();
+        QTest::keyClicks(word2, QStringLiteral("1632"));
+        auto *price6 = p.find<QLineEdit>("DBEdit16");
+        price6->selectAll();
+        QTest::keyClicks(price6, QStringLiteral("75.5")); // whole numbers only: the point is refused
+        auto *rate = p.find<QLineEdit>("Edit2");
+        rate->selectAll();
+        QTest::keyClicks(rate, QStringLiteral("0.125"));
+        p.exit();
+        TDM reread(dir);
+        reread.LoadDataSets();
+        QVERIFY(reread.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("Acme")));
+        QCOMPARE(reread.MatchesByClient->asInteger(QStringLiteral("iWord2")), 1632);
+        QCOMPARE(reread.MatchesByClient->asInteger(QStringLiteral("fDiscount6")), 755);
+        QCOMPARE(reread.OptionsByClient->asFloat(QStringLiteral("BaseRate")), 0.125);
+        QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    void statusBarShowsTheLongHint()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        Program p(shippedDataDir(env));
+        p.waitForStart();
+        auto *exit = p.find<QPushButton>("Button1");
+        QCOMPARE(exit->toolTip(), QStringLiteral("Exit"));
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(exit, &enter);
+        QCOMPARE(p.w->statusBar()->currentMessage(), QStringLiteral("Quits the application"));
+        p.exit();
+    }
+
+    void helpMenuOpensPagesAndMail_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("url");
+        QTest::newRow("support") << "aSendMail" << "mailto:" QUOTALY_SUPPORT_MAIL "?subject=Support";
+        QTest::newRow("feedback") << "aFeedBack" << "mailto:" QUOTALY_SUPPORT_MAIL "?subject=feedback";
+        QTest::newRow("website") << "aVisitOurWebSite" << QUOTALY_WEBSITE_URL;
+        QTest::newRow("converter") << "aCurrencyConverter" << QUOTALY_CONVERTER_URL;
+    }
+
+    void helpMenuOpensPagesAndMail()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, url);
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        Program p(shippedDataDir(env));
+        p.waitForStart();
+        p.w->findChild<QAction *>(action)->trigger();
+        QCOMPARE(dialogs.urls.size(), 1);
+        QCOMPARE(dialogs.urls.first().toString(), url);
+        p.exit();
+    }
+
+    void aboutBoxOpensAndCloses()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        Program p(shippedDataDir(env));
+        p.waitForStart();
+        QString caption;
+        onNextModal([&](QWidget *about) {
+            caption = about->windowTitle();
+            about->findChild<QPushButton *>(QStringLiteral("OKButton"))->click();
+        });
+        p.w->findChild<QAction *>(QStringLiteral("aAbout"))->trigger();
+        QCOMPARE(caption, QStringLiteral("About Quotaly"));
+        p.exit();
+    }
+
+    void missingMatchSettingsFileEndsTheProgram()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = shippedDataDir(env);
+        QFile::remove(dir + "MatchesByClient.xml");
+        appSettings().setValue(QStringLiteral("rv"), 1);
+        Program p(dir);
+        QTRY_VERIFY(!p.w->isVisible());
+        QCOMPARE(dialogs.messages.size(), 2); // the failed load, then why the program ends
+        QVERIFY(dialogs.messages.last().contains(QStringLiteral("MatchesByClient.xml")));
+        p.exit();
+    }
+
+    void garbageSettingsDoNotStopTheStart()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        QSettings s = appSettings();
+        s.setValue(QStringLiteral("rv"), 1);
+        s.setValue(QStringLiteral("LastClient.Caption"), QVariant::fromValue(QList<int>{1, 2}));
+        s.setValue(QStringLiteral("geometry"), QByteArray("\x01\x02garbage"));
+        s.setValue(QStringLiteral("kvLang1.CurrentLanguage"), 42);
+        s.sync();
+        Program p(shippedDataDir(env));
+        p.waitForStart();
+        QVERIFY(p.w->isVisible());
+        QCOMPARE(p.w->currentLanguage(), QStringLiteral("English"));
+        p.exit();
+    }
+};
+
+QTEST_MAIN(TestTfQuotaly)
+#include "tst_TfQuotaly.moc"

@@ -1,0 +1,60 @@
+#include "TestEnv.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTest>
+
+namespace quotaly::test {
+
+TestEnv::TestEnv()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    clearSettings();
+}
+
+TestEnv::~TestEnv()
+{
+    clearSettings();
+}
+
+void TestEnv::clearSettings()
+{
+    for (const auto &[org, app] : {std::pair{"Morvane Software", "Quotaly"}, std::pair{"Morvane Software", "Tallvex.Bu"},
+                                   std::pair{"Kavrik", "kvLang"}}) {
+        QSettings s(QString::fromLatin1(org), QString::fromLatin1(app));
+        s.clear();
+        s.sync();
+    }
+}
+
+QString TestEnv::write(const QString &name, const QByteArray &bytes) const
+{
+    const QString p = path(name);
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        qFatal("cannot write %s", qPrintable(p));
+    f.write(bytes);
+    return p;
+}
+
+QByteArray TestEnv::read(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return f.readAll();
+}
+
+QByteArray fixture(const QString &relativePath)
+{
+    QFile f(QStringLiteral(QUOTALY_TEST_DATA "/") + relativePath);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("missing fixture %s", qPrintable(relativePath));
+    return f.readAll();
+}
+
+} // namespace quotaly::test

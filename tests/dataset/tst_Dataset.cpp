@@ -1,0 +1,349 @@
+#include "common/TestEnv.h"
+#include "dataset/Dataset.h"
+#include "dataset/Error.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace quotaly;
+
+namespace {
+
+// A small master-detail pair shaped like the program's clients and their options.
+struct Pair
+{
+    Dataset master{QStringLiteral("Clients")};
+    Dataset detail{QStringLiteral("OptionsByClient")};
+
+    Pair()
+    {
+        master.setFields({FieldDef::text(QStringLiteral("FULLNAME"), 10, true), FieldDef::text(QStringLiteral("Tel"), 5)});
+        detail.setFields({FieldDef::text(QStringLiteral("FullName"), 10), FieldDef::floating(QStringLiteral("BaseRate")),
+                          FieldDef::integer(QStringLiteral("Count"))});
+        master.createDataSet();
+        detail.createDataSet();
+        for (const char *name : {"Anna", "Ben", "Carl"})
+            master.appendRecord({QString::fromLatin1(name)});
+        detail.setMasterSource(&master, QStringLiteral("FULLNAME"), QStringLiteral("FullName"));
+    }
+
+    QStringList detailNames()
+    {
+        QStringList out;
+        for (int i = 0; i < detail.recordCount(); ++i)
+            out << detail.valueAt(i, 0).toString() + u':' + detail.displayText(i, 1);
+        return out;
+    }
+};
+
+} // namespace
+
+class TestDataset : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QLocale::setDefault(QLocale::c()); }
+
+    void setValueConvertsToFieldType_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QVariant>("input");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QVariant>("stored"); // invalid QVariant: the value is refused
+        QTest::addColumn<QString>("error");
+
+        QTest::newRow("text cut to width") << "Tel" << QVariant(QStringLiteral("0123456789")) << "C"
+                                           << QVariant(QStringLiteral("01234")) << "";
+        QTest::newRow("empty text is null") << "Tel" << QVariant(QString()) << "C" << QVariant() << "";
+        QTest::newRow("integer from text") << "Count" << QVariant(QStringLiteral(" 42 ")) << "C" << QVariant(qint64(42))
+                                           << "";
+        QTest::newRow("integer refuses decimals") << "Count" << QVariant(QStringLiteral("90.5")) << "C" << QVariant()
+                                                  << "'90.5' is not a valid integer value";
+        QTest::newRow("integer refuses fractional double") << "Count" << QVariant(90.5) << "C" << QVariant()
+                                                           << "is not a valid integer value";
+        QTest::newRow("i4 range") << "Count" << QVariant(QStringLiteral("3000000000")) << "C" << QVariant()
+                                  << "The allowed range is -2147483648 to 2147483647";
+        QTest::newRow("float with point, C") << "BaseRate" << QVariant(QStringLiteral("0.125")) << "C" << QVariant(0.125)
+                                             << "";
+        QTest::newRow("float with point, German") << "BaseRate" << QVariant(QStringLiteral("0.125")) << "de_DE"
+                                                  << QVariant(0.125) << "";
+        QTest::newRow("float with comma, German") << "BaseRate" << QVariant(QStringLiteral("1,5")) << "de_DE"
+                                                  << QVariant(1.5) << "";
+        QTest::newRow("float with comma, C") << "BaseRate" << QVariant(QStringLiteral("1,5")) << "C" << QVariant()
+                                             << "'1,5' is not a valid floating point value";
+        QTest::newRow("float garbage") << "BaseRate" << QVariant(QStringLiteral("abc")) << "C" << QVariant()
+                                       << "not a valid floating point value";
+    }
+
+    void setValueConvertsToFieldType()
+    {
+        QFETCH(QString, field);
+        QFETCH(QVariant, input);
+        QFETCH(QString, locale);
+        QFETCH(QVariant, stored);
+        QFETCH(QString, error);
+        QLocale::setDefault(QLocale(locale));
+        Pair p;
+        p.master.first();
+        p.detail.append();
+        Dataset &d = field == u"Tel" ? p.master : p.detail;
+        if (&d == &p.master)
+            d.edit();
+        if (error.isEmpty()) {
+            d.setValue(field, input);
+            QCOMPARE(d.value(field), stored);
+        } else {
+            try {
+                d.setValue(field, input);
+                QFAIL("the value was accepted");
+            } catch (const Error &e) {
+                QVERIFY2(e.text().contains(error), qPrintable(e.text()));
+            }
+        }
+    }
+
+    void fieldNamesIgnoreCase()
+    {
+        Pair p;
+        p.master.first();
+        QCOMPARE(p.master.asString(QStringLiteral("fullname")), QStringLiteral("Anna"));
+        QCOMPARE(p.master.fieldIndex(QStringLiteral("FullName")), 0);
+        QVERIFY_THROWS_EXCEPTION(Error, p.master.value(QStringLiteral("Nope")));
+    }
+
+    void requiredFieldLeavesRowPending()
+    {
+        Pair p;
+        p.master.append();
+        p.master.setValue(QStringLiteral("Tel"), QStringLiteral("123"));
+        try {
+            p.master.post();
+            QFAIL("posted without a name");
+        } catch (const Error &e) {
+            QCOMPARE(e.text(), QStringLiteral("Field 'FULLNAME' must have a value"));
+        }
+        QCOMPARE(p.master.state(), DatasetState::Insert);
+        QCOMPARE(p.master.asString(QStringLiteral("Tel")), QStringLiteral("123"));
+        p.master.setValue(QStringLiteral("FULLNAME"), QStringLiteral("Dora"));
+        p.master.post();
+        QCOMPARE(p.master.recordCount(), 4);
+    }
+
+    void postEventsRunAroundPost()
+    {
+        Pair p;
+        QStringList calls;
+        p.master.beforePost = [&](Dataset &d) { calls << (d.state() == DatasetState::Insert ? "before:insert" : "before:edit"); };
+        p.master.afterPost = [&](Dataset &) { calls << "after"; };
+        p.master.postError = [&](Dataset &) { calls << "error"; };
+        p.master.append();
+        QVERIFY_THROWS_EXCEPTION(Error, p.master.post());
+        p.master.setValue(QStringLiteral("FULLNAME"), QStringLiteral("Eve"));
+        p.master.post();
+        p.master.edit();
+        p.master.setValue(QStringLiteral("Tel"), QStringLiteral("9"));
+        p.master.post();
+        QCOMPARE(calls, QStringList({"before:insert", "error", "before:insert", "after", "before:edit", "after"}));
+    }
+
+    void detailFollowsMaster()
+    {
+        Pair p;
+        p.master.first();
+        p.detail.appendRecord({QVariant(), 0.1});
+        p.detail.appendRecord({QVariant(), 0.2});
+        p.master.next();
+        p.detail.appendRecord({QVariant(), 5.0});
+        QCOMPARE(p.detailNames(), QStringList({"Ben:5"}));
+        p.master.first();
+        QCOMPARE(p.detailNames(), QStringList({"Anna:0.1", "Anna:0.2"}));
+        QVERIFY(p.master.locate(QStringLiteral("FULLNAME"), QStringLiteral("Carl")));
+        QVERIFY(p.detail.isEmpty());
+        QVERIFY(!p.master.locate(QStringLiteral("FULLNAME"), QStringLiteral("carl"))); // case-sensitive
+        QCOMPARE(p.master.asString(QStringLiteral("FULLNAME")), QStringLiteral("Carl"));
+    }
+
+    void detailEditIsPostedWhenMasterMoves()
+    {
+        Pair p;
+        p.master.first();
+        p.detail.appendRecord({QVariant(), 1.0});
+        p.detail.edit();
+        p.detail.setValue(QStringLiteral("BaseRate"), 2.0);
+        p.master.next();
+        p.master.first();
+        QCOMPARE(p.detail.asFloat(QStringLiteral("BaseRate")), 2.0);
+    }
+
+    void cancelDiscardsInsertAndEdit()
+    {
+        Pair p;
+        p.master.setRecNo(1);
+        p.master.insert();
+        QCOMPARE(p.master.recordCount(), 4);
+        p.master.cancel();
+        QCOMPARE(p.master.recordCount(), 3);
+        QCOMPARE(p.master.asString(QStringLiteral("FULLNAME")), QStringLiteral("Ben"));
+        p.master.edit();
+        p.master.setValue(QStringLiteral("FULLNAME"), QStringLiteral("Bob"));
+        p.master.cancel();
+        QCOMPARE(p.master.asString(QStringLiteral("FULLNAME")), QStringLiteral("Ben"));
+    }
+
+    void insertGoesBeforeCurrentRow()
+    {
+        Pair p;
+        p.master.setRecNo(1);
+        p.master.insert();
+        p.master.setValue(QStringLiteral("FULLNAME"), QStringLiteral("Bea"));
+        p.master.post();
+        QStringList names;
+        for (p.master.first(); !p.master.eof(); p.master.next())
+            names << p.master.asString(QStringLiteral("FULLNAME"));
+        QCOMPARE(names, QStringList({"Anna", "Bea", "Ben", "Carl"}));
+        const Datapacket packet = p.master.toPacket();
+        QCOMPARE(packet.rows.at(1).at(0).toString(), QStringLiteral("Bea"));
+    }
+
+    void appendRecordFailureLeavesNothing()
+    {
+        Pair p;
+        QVERIFY_THROWS_EXCEPTION(Error, p.master.appendRecord({QVariant(), QStringLiteral("1")}));
+        QCOMPARE(p.master.state(), DatasetState::Browse);
+        QCOMPARE(p.master.recordCount(), 3);
+    }
+
+    void deleteAndEmpty()
+    {
+        Pair p;
+        p.master.last();
+        p.master.deleteRecord();
+        QCOMPARE(p.master.recordCount(), 2);
+        QCOMPARE(p.master.asString(QStringLiteral("FULLNAME")), QStringLiteral("Ben"));
+        p.master.emptyDataSet();
+        QVERIFY(p.master.isEmpty());
+        try {
+            p.master.deleteRecord();
+            QFAIL("deleted from an empty dataset");
+        } catch (const Error &e) {
+            QVERIFY(e.text().contains(QStringLiteral("empty dataset")));
+        }
+    }
+
+    void editOnEmptyDatasetInserts()
+    {
+        Pair p;
+        p.master.last();
+        p.detail.edit();
+        QCOMPARE(p.detail.state(), DatasetState::Insert);
+        QCOMPARE(p.detail.asString(QStringLiteral("FullName")), QStringLiteral("Carl"));
+    }
+
+    void walkVisitsEveryRowOnce()
+    {
+        Pair p;
+        int visited = 0;
+        for (p.master.first(); !p.master.eof(); p.master.next())
+            ++visited;
+        QCOMPARE(visited, 3);
+        p.master.emptyDataSet();
+        p.master.first();
+        QVERIFY(p.master.eof());
+    }
+
+    void suspendedControlsHearNothingUntilResumed()
+    {
+        Pair p;
+        QSignalSpy resets(&p.master, &Dataset::layoutReset);
+        QSignalSpy inserted(&p.master, &Dataset::rowInserted);
+        p.master.disableControls();
+        p.master.appendRecord({QStringLiteral("Dan")});
+        p.master.first();
+        QCOMPARE(inserted.count(), 0);
+        p.master.enableControls();
+        QCOMPARE(resets.count(), 1);
+        p.master.appendRecord({QStringLiteral("Ed")});
+        QCOMPARE(inserted.count(), 1);
+    }
+
+    void displayFormats_data()
+    {
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("percent suffix is literal") << "0.00 %" << 80.0 << "C" << "80.00 %";
+        QTest::newRow("two decimals") << "0.00" << 0.125 << "C" << "0.13";
+        QTest::newRow("comma locale") << "0.00" << 1234.5 << "de_DE" << "1234,50";
+        QTest::newRow("four decimals") << "0.0000" << 0.0575 << "C" << "0.0575";
+        QTest::newRow("no format: general") << "" << 0.1 << "C" << "0.1";
+        QTest::newRow("general, comma") << "" << 12.25 << "de_DE" << "12,25";
+        QTest::newRow("negative zero") << "0.00" << -0.001 << "C" << "0.00";
+    }
+
+    void displayFormats()
+    {
+        QFETCH(QString, format);
+        QFETCH(double, value);
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        QLocale::setDefault(QLocale(locale));
+        Pair p;
+        p.detail.setDisplayFormat(QStringLiteral("BaseRate"), format);
+        p.master.first();
+        p.detail.appendRecord({QVariant(), value});
+        QCOMPARE(p.detail.displayText(0, 1), shown);
+    }
+
+    void closeWritesPendingChangesAndOpenReadsThem()
+    {
+        test::TestEnv env;
+        Pair p;
+        p.master.setFileName(env.path(QStringLiteral("Clients.xml")));
+        p.master.close();
+        QVERIFY(!p.master.isActive());
+        QVERIFY(QFile::exists(env.path(QStringLiteral("Clients.xml"))));
+        p.master.open();
+        QCOMPARE(p.master.recordCount(), 3);
+        QCOMPARE(p.master.changeCount(), 0);
+    }
+
+    void failedLoadLeavesDatasetAsItWas()
+    {
+        test::TestEnv env;
+        Pair p;
+        const QString bad = env.write(QStringLiteral("bad.xml"), "<DATAPACKET");
+        QVERIFY_THROWS_EXCEPTION(Error, p.master.loadFromFile(bad));
+        QVERIFY(p.master.isActive());
+        QCOMPARE(p.master.recordCount(), 3);
+        try {
+            p.master.loadFromFile(env.path(QStringLiteral("missing.xml")));
+            QFAIL("loaded a missing file");
+        } catch (const Error &e) {
+            QVERIFY(e.text().startsWith(QStringLiteral("Error: File ")));
+            QVERIFY(e.text().endsWith(QStringLiteral(" not found.")));
+        }
+    }
+
+    void saveRoundTripKeepsValues()
+    {
+        test::TestEnv env;
+        Pair p;
+        p.master.first();
+        p.master.edit();
+        p.master.setValue(QStringLiteral("Tel"), QStringLiteral("a'b\"<"));
+        p.master.post();
+        const QString path = env.path(QStringLiteral("c.xml"));
+        p.master.saveToFile(path);
+        Dataset copy(QStringLiteral("Copy"));
+        copy.loadFromFile(path);
+        QCOMPARE(copy.recordCount(), 3);
+        QCOMPARE(copy.asString(QStringLiteral("Tel")), QStringLiteral("a'b\"<"));
+        QVERIFY(copy.field(0).required);
+        QCOMPARE(copy.field(1).width, 5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDataset)
+#include "tst_Dataset.moc"

@@ -100,16 +100,27 @@ void TfQuotaly::styleEdits()
             edit->setStyleSheet(QStringLiteral("QLineEdit { background: white; } QLineEdit:disabled { background: #f0f0f0; }"));
     }
     // Compact columns: bounds are two or three digits, counts and prices a few more.
+    // Extra width goes to the bound edits, so the dash between them stays narrow.
+    m_ui->categoryLayout->setColumnStretch(0, 1);
+    m_ui->categoryLayout->setColumnStretch(2, 1);
     for (int i = 2; i <= 10; ++i)
-        findChild<QLineEdit *>(QStringLiteral("DBEdit%1").arg(i))->setFixedWidth(44);
+    {
+        auto *bound = findChild<QLineEdit *>(QStringLiteral("DBEdit%1").arg(i));
+        bound->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+        bound->setMinimumWidth(40);
+    }
     for (int slot = 2; slot <= 8; ++slot) {
         for (const QString &name : {QStringLiteral("Word%1"), QStringLiteral("Percent%1"), QStringLiteral("DBEdit%1")})
             findChild<QLineEdit *>(name.arg(name.startsWith(u'D') ? slot + 10 : slot))->setFixedWidth(70);
     }
+    // The two names span the bound columns without widening them.
+    for (QLineEdit *name : {static_cast<QLineEdit *>(m_ui->DBEdit1), static_cast<QLineEdit *>(m_ui->DBEdit11)})
+        name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     m_ui->Edit1->setFixedWidth(100);
     m_ui->Edit2->setFixedWidth(100);
     m_ui->dbcbPricingBy->setFixedWidth(190);
     m_ui->cbValuta->setFixedWidth(190);
+    m_ui->lcClient->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 
     QFont small = m_ui->Label7->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);

@@ -233,32 +233,6 @@ QString shown(QStringView value)
 
 // --- Values -------------------------------------------------------------------------------------------------
 
-struct IntegerRange
-{
-    qint64 min;
-    qint64 max;
-};
-
-IntegerRange integerRange(const QString &token)
-{
-    const QString t = token.toLower();
-    if (t == u"i1")
-        return {-128, 127};
-    if (t == u"i2")
-        return {-32768, 32767};
-    if (t == u"i4")
-        return {std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
-    if (t == u"ui1")
-        return {0, 255};
-    if (t == u"ui2")
-        return {0, 65535};
-    if (t == u"ui4")
-        return {0, std::numeric_limits<quint32>::max()};
-    if (t == u"ui8")
-        return {0, std::numeric_limits<qint64>::max()};
-    return {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()};
-}
-
 std::optional<double> parseFloat(QStringView text)
 {
     bool ok = false;
@@ -468,7 +442,7 @@ void PacketParser::readFields()
         if (m_fieldByAttr.contains(field.attrName))
             throw Error(QStringLiteral("The datapacket declares the field %1 twice.").arg(field.attrName));
         m_fieldByAttr.insert(field.attrName, int(m_packet->fields.size()));
-        m_info.append({field.kind(), integerRange(field.typeToken)});
+        m_info.append({field.kind(), integerRangeForToken(field.typeToken)});
         m_packet->fields.append(std::move(field));
     }
 }

@@ -14,27 +14,6 @@ namespace quotaly {
 
 namespace {
 
-// The range a column of the given integer type can hold.
-std::pair<qint64, qint64> integerRange(const QString &token)
-{
-    const QString t = token.toLower();
-    if (t == u"i1")
-        return {-128, 127};
-    if (t == u"i2")
-        return {-32768, 32767};
-    if (t == u"i4")
-        return {std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
-    if (t == u"ui1")
-        return {0, 255};
-    if (t == u"ui2")
-        return {0, 65535};
-    if (t == u"ui4")
-        return {0, std::numeric_limits<quint32>::max()};
-    if (t == u"ui8")
-        return {0, std::numeric_limits<qint64>::max()};
-    return {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()};
-}
-
 bool isMissing(const QVariant &v)
 {
     return v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isEmpty());
@@ -460,7 +439,7 @@ QVariant Dataset::convert(int field, const QVariant &value) const
             if (!ok)
                 throw Error(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
         }
-        const auto [lo, hi] = integerRange(f.typeToken);
+        const auto [lo, hi] = integerRangeForToken(f.typeToken);
         if (v < lo || v > hi)
             throw Error(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
                             .arg(v)

@@ -1,5 +1,7 @@
 #include "FieldDef.h"
 
+#include <limits>
+
 namespace quotaly {
 
 FieldKind fieldKindForToken(const QString &typeToken)
@@ -17,6 +19,26 @@ FieldKind fieldKindForToken(const QString &typeToken)
     if (t == u"nested")
         return FieldKind::Nested;
     return FieldKind::Opaque;
+}
+
+IntegerRange integerRangeForToken(const QString &typeToken)
+{
+    const QString t = typeToken.toLower();
+    if (t == u"i1")
+        return {-128, 127};
+    if (t == u"i2")
+        return {-32768, 32767};
+    if (t == u"i4")
+        return {std::numeric_limits<qint32>::min(), std::numeric_limits<qint32>::max()};
+    if (t == u"ui1")
+        return {0, 255};
+    if (t == u"ui2")
+        return {0, 65535};
+    if (t == u"ui4")
+        return {0, std::numeric_limits<quint32>::max()};
+    if (t == u"ui8")
+        return {0, std::numeric_limits<qint64>::max()};
+    return {std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max()};
 }
 
 FieldKind FieldDef::kind() const

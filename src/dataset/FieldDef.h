@@ -48,6 +48,14 @@ struct FieldDef
 /// Maps a datapacket type token onto the in-memory kind.
 FieldKind fieldKindForToken(const QString &typeToken);
 
+/// The values an integer column of the given type can hold (ui8 is capped at the qint64 maximum).
+struct IntegerRange
+{
+    qint64 min;
+    qint64 max;
+};
+IntegerRange integerRangeForToken(const QString &typeToken);
+
 /// Turns a field name into a valid XML attribute name (every character outside [A-Za-z0-9_] becomes "_",
 /// a leading digit gets a "_" prefix).
 QString xmlSafeName(const QString &name);

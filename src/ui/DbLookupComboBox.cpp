@@ -1,5 +1,7 @@
 #include "DbLookupComboBox.h"
 
+#include <algorithm>
+
 #include "DataLink.h"
 #include "DatasetTableModel.h"
 #include "Dialogs.h"
@@ -147,7 +149,10 @@ void DbLookupComboBox::configureView()
             const FieldDef &f = m_list->field(field);
             chars = f.displayWidth > 0 ? f.displayWidth : (f.width > 0 ? f.width : chars);
         }
-        m_view->setColumnWidth(c, qBound(2, chars, 40) * charWidth + 12);
+        // Short codes are often capitals, wider than the average character.
+        const int width = std::max(qBound(2, chars, 40) * charWidth,
+                                   fontMetrics().horizontalAdvance(QString(std::min(chars, 6), u'M')));
+        m_view->setColumnWidth(c, width + 12);
     }
 }
 

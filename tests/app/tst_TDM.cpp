@@ -10,20 +10,6 @@ using namespace quotaly;
 
 namespace {
 
-const QStringList kFiles = {"Personal.xml", "Clients.xml", "Currency.xml", "MatchesByClient.xml", "tmpMatches.xml",
-                            "OptionsByClient.xml"};
-
-// A data folder holding the shipped files.
-QString shippedDataDir(const test::TestEnv &env)
-{
-    const QString dir = env.path(QStringLiteral("Data/"));
-    QDir().mkpath(dir);
-    for (const QString &name : kFiles)
-        QFile::copy(QStringLiteral(QUOTALY_RUNTIME_DIR "/Data/") + name, dir + name);
-    for (const QString &name : kFiles)
-        QFile::setPermissions(dir + name, QFile::ReadOwner | QFile::WriteOwner);
-    return dir;
-}
 
 struct Store
 {
@@ -63,7 +49,7 @@ private slots:
     void shippedFilesLoad()
     {
         test::TestEnv env;
-        Store s(shippedDataDir(env));
+        Store s(env.shippedDataDir());
         QVERIFY2(s.messages.isEmpty(), qPrintable(s.messages.join('\n')));
         for (Dataset *d : s.dm->persistentDataSets())
             QVERIFY2(d->isActive(), qPrintable(d->name()));
@@ -76,7 +62,7 @@ private slots:
     void currencyMissingFallsBackToBuiltinList()
     {
         test::TestEnv env;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         QFile::remove(dir + "Currency.xml");
         Store s(dir);
         QCOMPARE(s.messages.size(), 1);
@@ -95,7 +81,7 @@ private slots:
     void unreadableCurrencyFileIsKeptAside()
     {
         test::TestEnv env;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         const QByteArray garbage = "this is not a currency list";
         env.write(QStringLiteral("Data/Currency.xml"), garbage);
         Store s(dir);
@@ -111,7 +97,7 @@ private slots:
     void missingClientsFileReportsAtStartAndAtExit()
     {
         test::TestEnv env;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         QFile::remove(dir + "Clients.xml");
         Store s(dir);
         QCOMPARE(s.messages.size(), 1);
@@ -147,7 +133,7 @@ private slots:
     {
         QFETCH(QByteArray, content);
         test::TestEnv env;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         env.write(QStringLiteral("Data/Clients.xml"), content);
         Store s(dir);
         QCOMPARE(s.messages.size(), 1);
@@ -160,7 +146,7 @@ private slots:
     void hugeValueLoadsAndSurvives()
     {
         test::TestEnv env;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         const QByteArray huge(10 * 1024 * 1024, 'x');
         QByteArray file = test::TestEnv::read(dir + "Clients.xml");
         file.replace("<ROWDATA></ROWDATA>", "<ROWDATA><ROW FULLNAME=\"Big\" Additional1=\"" + huge + "\"/></ROWDATA>");
@@ -177,7 +163,7 @@ private slots:
     void unwritableDataFolderReportsEverySave()
     {
         test::TestEnv env;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         Store s(dir);
         // A data folder below a plain file cannot be written, whoever runs the test.
         const QString blocked = env.write(QStringLiteral("blocked"), "x") + u'/';
@@ -192,7 +178,7 @@ private slots:
     void newClientGetsDefaultRows()
     {
         test::TestEnv env;
-        Store s(shippedDataDir(env));
+        Store s(env.shippedDataDir());
         s.addClient(QStringLiteral("Acme"));
         Dataset *m = s.dm->MatchesByClient;
         Dataset *o = s.dm->OptionsByClient;
@@ -230,7 +216,7 @@ private slots:
     void refusedClientLeavesNoDefaultRows()
     {
         test::TestEnv env;
-        Store s(shippedDataDir(env));
+        Store s(env.shippedDataDir());
         s.addClient(QStringLiteral("Acme"));
         s.dm->Clients->append();
         s.dm->Clients->setValue(QStringLiteral("Tel"), QStringLiteral("123"));
@@ -254,7 +240,7 @@ private slots:
     void slotSixPriceTakesWholeNumbersOnly()
     {
         test::TestEnv env;
-        Store s(shippedDataDir(env));
+        Store s(env.shippedDataDir());
         s.addClient(QStringLiteral("Acme"));
         Dataset *m = s.dm->MatchesByClient;
         m->edit();
@@ -269,7 +255,7 @@ private slots:
     void everythingSurvivesARestart()
     {
         test::TestEnv env;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         {
             Store s(dir);
             s.addClient(QStringLiteral("Acme"));

@@ -25,20 +25,6 @@ using namespace quotaly;
 
 namespace {
 
-const QStringList kFiles = {"Personal.xml", "Clients.xml", "Currency.xml", "MatchesByClient.xml", "tmpMatches.xml",
-                            "OptionsByClient.xml"};
-
-QString shippedDataDir(const test::TestEnv &env)
-{
-    const QString dir = env.path(QStringLiteral("Data/"));
-    QDir().mkpath(dir);
-    for (const QString &name : kFiles) {
-        QFile::copy(QStringLiteral(QUOTALY_RUNTIME_DIR "/Data/") + name, dir + name);
-        QFile::setPermissions(dir + name, QFile::ReadOwner | QFile::WriteOwner);
-    }
-    return dir;
-}
-
 QSettings appSettings()
 {
     return QSettings(QStringLiteral("Morvane Software"), QStringLiteral("Quotaly"));
@@ -57,6 +43,16 @@ void seedClients(const QString &dir, const QList<std::pair<QString, QString>> &c
         dm.OptionsByClient->setValue(QStringLiteral("Units"), unit);
         dm.OptionsByClient->post();
     }
+}
+
+// A data folder with the client Acme, remembered as the last client by a user who has subscribed.
+QString dataWithSubscribedAcme(const test::TestEnv &env)
+{
+    const QString dir = env.shippedDataDir();
+    seedClients(dir, {{QStringLiteral("Acme"), QStringLiteral("Words")}});
+    appSettings().setValue(QStringLiteral("rv"), 1);
+    appSettings().setValue(QStringLiteral("LastClient.Caption"), QStringLiteral("Acme"));
+    return dir;
 }
 
 // Runs `action` on the next modal window that opens.
@@ -122,7 +118,7 @@ private slots:
             newsletterShown = modal->objectName() == u"fSplash";
             modal->findChild<QPushButton *>(QStringLiteral("btnContinue"))->click();
         });
-        Program p(shippedDataDir(env));
+        Program p(env.shippedDataDir());
         QTRY_VERIFY(newsletterShown);
         QVERIFY(dialogs.messages.isEmpty());
         QCOMPARE(p.find<QLabel>("LastClient")->text(), QStringLiteral("Default"));
@@ -136,7 +132,7 @@ private slots:
     {
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         seedClients(dir, {{QStringLiteral("Acme"), QStringLiteral("Lines")}, {QStringLiteral("Beta"), QStringLiteral("Pages")}});
         appSettings().setValue(QStringLiteral("rv"), 1);
         appSettings().setValue(QStringLiteral("LastClient.Caption"), QStringLiteral("Beta"));
@@ -162,7 +158,7 @@ private slots:
     {
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         seedClients(dir, {{QStringLiteral("Default"), QStringLiteral("Words")}});
         appSettings().setValue(QStringLiteral("rv"), 1);
         Program p(dir);
@@ -187,7 +183,7 @@ private slots:
         QFETCH(int, clients);
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         appSettings().setValue(QStringLiteral("rv"), 1);
         Program p(dir);
         p.waitForStart();
@@ -222,7 +218,7 @@ private slots:
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
         appSettings().setValue(QStringLiteral("rv"), 1);
-        Program p(shippedDataDir(env));
+        Program p(env.shippedDataDir());
         p.waitForStart();
         bool stayedOpen = false;
         onNextModal([&](QWidget *form) {
@@ -243,10 +239,7 @@ private slots:
     {
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
-        const QString dir = shippedDataDir(env);
-        seedClients(dir, {{QStringLiteral("Acme"), QStringLiteral("Words")}});
-        appSettings().setValue(QStringLiteral("rv"), 1);
-        appSettings().setValue(QStringLiteral("LastClient.Caption"), QStringLiteral("Acme"));
+        const QString dir = dataWithSubscribedAcme(env);
         Program p(dir);
         p.waitForStart();
         auto *words = p.find<QCheckBox>("rbWords");
@@ -284,10 +277,7 @@ private slots:
     {
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
-        const QString dir = shippedDataDir(env);
-        seedClients(dir, {{QStringLiteral("Acme"), QStringLiteral("Words")}});
-        appSettings().setValue(QStringLiteral("rv"), 1);
-        appSettings().setValue(QStringLiteral("LastClient.Caption"), QStringLiteral("Acme"));
+        const QString dir = dataWithSubscribedAcme(env);
         Program p(dir);
         p.waitForStart();
         auto *word2 = p.find<QLineEdit>("Word2");
@@ -314,7 +304,7 @@ private slots:
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
         appSettings().setValue(QStringLiteral("rv"), 1);
-        Program p(shippedDataDir(env));
+        Program p(env.shippedDataDir());
         p.waitForStart();
         auto *exit = p.find<QPushButton>("Button1");
         QCOMPARE(exit->toolTip(), QStringLiteral("Exit"));
@@ -341,7 +331,7 @@ private slots:
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
         appSettings().setValue(QStringLiteral("rv"), 1);
-        Program p(shippedDataDir(env));
+        Program p(env.shippedDataDir());
         p.waitForStart();
         p.w->findChild<QAction *>(action)->trigger();
         QCOMPARE(dialogs.urls.size(), 1);
@@ -354,7 +344,7 @@ private slots:
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
         appSettings().setValue(QStringLiteral("rv"), 1);
-        Program p(shippedDataDir(env));
+        Program p(env.shippedDataDir());
         p.waitForStart();
         QString caption;
         onNextModal([&](QWidget *about) {
@@ -370,7 +360,7 @@ private slots:
     {
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
-        const QString dir = shippedDataDir(env);
+        const QString dir = env.shippedDataDir();
         QFile::remove(dir + "MatchesByClient.xml");
         appSettings().setValue(QStringLiteral("rv"), 1);
         Program p(dir);
@@ -390,7 +380,7 @@ private slots:
         s.setValue(QStringLiteral("geometry"), QByteArray("\x01\x02garbage"));
         s.setValue(QStringLiteral("kvLang1.CurrentLanguage"), 42);
         s.sync();
-        Program p(shippedDataDir(env));
+        Program p(env.shippedDataDir());
         p.waitForStart();
         QVERIFY(p.w->isVisible());
         QCOMPARE(p.w->currentLanguage(), QStringLiteral("English"));

@@ -30,6 +30,18 @@ void TestEnv::clearSettings()
     }
 }
 
+QString TestEnv::shippedDataDir() const
+{
+    const QString dir = path(QStringLiteral("Data/"));
+    QDir().mkpath(dir);
+    const QDir shipped(QStringLiteral(QUOTALY_RUNTIME_DIR "/Data"));
+    for (const QString &name : shipped.entryList(QDir::Files)) {
+        QFile::copy(shipped.filePath(name), dir + name);
+        QFile::setPermissions(dir + name, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    return dir;
+}
+
 QString TestEnv::write(const QString &name, const QByteArray &bytes) const
 {
     const QString p = path(name);

@@ -17,6 +17,9 @@ public:
     QString path(const QString &name) const { return m_dir.filePath(name); }
     QString dir() const { return m_dir.path(); }
 
+    /// A `Data/` folder holding copies of the data files the program ships with; returns it with its "/".
+    QString shippedDataDir() const;
+
     /// Writes bytes to a file under the temporary folder (creating sub-folders) and returns its path.
     QString write(const QString &name, const QByteArray &bytes) const;
     static QByteArray read(const QString &path);

@@ -83,7 +83,8 @@ TDM::TDM(const QString &dataDir, QObject *parent)
 
 TDM::~TDM()
 {
-    SaveDataSets();
+    if (saveOnExit)
+        SaveDataSets();
 }
 
 QList<Dataset *> TDM::persistentDataSets() const

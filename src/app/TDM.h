@@ -20,8 +20,11 @@ public:
     /// Creates the datasets and assigns their file names (`dataDir` + name + ".xml"); reads nothing yet.
     /// `Currency` is open with the built-in currencies from the start.
     explicit TDM(const QString &dataDir, QObject *parent = nullptr);
-    /// Writes every open dataset back to its file.
+    /// Writes every open dataset back to its file, unless saveOnExit was cleared.
     ~TDM() override;
+
+    /// Cleared by tools that only read the data folder.
+    bool saveOnExit = true;
 
     Dataset *Personal;
     Dataset *Clients;

@@ -3,9 +3,12 @@
 #include "ui_TfQuotaly.h"
 
 #include "AppPaths.h"
+#include "LogImport.h"
+#include "MatchCalculation.h"
 #include "MakerInfo.h"
 #include "MatchesSchemaUpgrade.h"
 #include "TDM.h"
+#include "dataset/DisplayFormat.h"
 #include "dataset/Error.h"
 #include "support/TfAbout.h"
 #include "support/TfSplash.h"
@@ -148,8 +151,11 @@ void TfQuotaly::connectActions()
     connect(m_ui->aHelp, &QAction::triggered, this, &TfQuotaly::aHelpExecute);
     connect(m_ui->aAbout, &QAction::triggered, this, &TfQuotaly::aAboutExecute);
 
+    connect(m_ui->aMatchResults, &QAction::triggered, this, [this] { aMatchResultsExecute(m_ui->aMatchResults); });
+    connect(m_ui->aLoadFromTradosLog, &QAction::triggered, this, &TfQuotaly::aLoadFromTradosLogExecute);
+
     // These open windows that are not part of the program yet.
-    for (QAction *a : {m_ui->aLoadFromTradosLog, m_ui->aMatchResults, m_ui->aPersonal, m_ui->aClients, m_ui->aCurrency})
+    for (QAction *a : {m_ui->aPersonal, m_ui->aClients, m_ui->aCurrency})
         a->setEnabled(false);
 }
 
@@ -285,6 +291,57 @@ void TfQuotaly::aSetMatchesExecute(QObject *sender)
             findChild<QWidget *>(QStringLiteral("Word%1").arg(slot))->setEnabled(!percentMode);
             findChild<QWidget *>(QStringLiteral("Percent%1").arg(slot))->setEnabled(percentMode);
         }
+    }
+}
+
+void TfQuotaly::aMatchResultsExecute(QObject *sender)
+{
+    if (!m_dm)
+        return;
+    try {
+        Dataset *matches = m_dm->MatchesByClient;
+        matches->updateRecord();
+        MatchInputs inputs = matchInputsFromRow(*matches);
+        inputs.totalText = m_ui->Edit1->text();
+        inputs.baseRateText = m_ui->Edit2->text();
+        inputs.currency = m_ui->cbValuta->text();
+        inputs.merge = m_ui->cbMerge->isChecked();
+        const std::optional<MatchResult> result = calculateMatches(inputs, QLocale());
+        if (!result) {
+            ui::dialogs().message(this, QStringLiteral("Please, enter total value"), ui::Dialogs::Kind::Confirmation);
+            return;
+        }
+        fillReportDataset(*m_dm->tmpMatches, *result);
+        if (result->rows.isEmpty() || !sender)
+            return;
+        if (showReport) {
+            showReport();
+        } else {
+            double amount = 0;
+            for (const MatchRow &row : result->rows)
+                amount += row.amount;
+            m_ui->StBar->showMessage(QStringLiteral("Total amount: %1 %2")
+                                         .arg(formatFloat(amount, result->rateFormat, QLocale()), inputs.currency));
+        }
+    } catch (const Error &e) {
+        ui::dialogs().message(this, e.text());
+    }
+}
+
+void TfQuotaly::aLoadFromTradosLogExecute()
+{
+    const QString fileName = ui::dialogs().openFileName(
+        this, m_ui->aLoadFromTradosLog->text(), QString(),
+        QStringLiteral("Trados log-file (*.log);;Trados log-file (txt) (*.txt);;Trados log-file (csv) (*.csv)"));
+    if (fileName.isEmpty() || !m_dm)
+        return;
+    try {
+        const LogImportResult result =
+            importAnalysisLog(fileName, *m_dm->MatchesByClient, [this](const QString &text) { ui::dialogs().message(this, text); });
+        if (result.stored)
+            m_ui->Edit1->setText(result.totalText);
+    } catch (const Error &e) {
+        ui::dialogs().message(this, e.text());
     }
 }
 

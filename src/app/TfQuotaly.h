@@ -44,7 +44,13 @@ public:
     void fStorageRestorePlacement();
     void lcClientChange();
     void aSetMatchesExecute(QObject *sender);
+    /// Prices the job into tmpMatches; with a sender (the user pressed Calculate) the report is shown.
+    void aMatchResultsExecute(QObject *sender);
+    void aLoadFromTradosLogExecute();
     void aBrowseURLExecute(QObject *sender);
+
+    /// Shows the report of the last calculation.
+    std::function<void()> showReport;
 
     /// Shows the client form for the current Clients row (set by the caller to insert or edit).
     std::function<void()> showNewClientForm;

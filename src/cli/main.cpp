@@ -1,5 +1,7 @@
+#include "AnalyseCommand.h"
 #include "Command.h"
 #include "DumpCommand.h"
+#include "QuoteCommand.h"
 
 #include <array>
 
@@ -10,7 +12,7 @@ using namespace quotaly::cli;
 namespace {
 
 // Every subcommand: add its entry here.
-constexpr std::array kCommands{kDumpCommand};
+constexpr std::array kCommands{kDumpCommand, kAnalyseCommand, kQuoteCommand};
 
 void printUsage(QTextStream &stream)
 {

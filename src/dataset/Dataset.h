@@ -133,6 +133,12 @@ public:
     void appendRecord(const RowValues &values);
     /// Removes every row at once.
     void emptyDataSet();
+    /// Asks bound controls holding typed text to store it in the edit buffer now.
+    void updateRecord()
+    {
+        if (isEditing())
+            emit updatingRecord();
+    }
     /// Lets bound controls store typed text, then posts a modified pending row or cancels an unmodified one.
     void checkBrowseMode();
 

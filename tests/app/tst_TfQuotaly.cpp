@@ -299,6 +299,73 @@ private slots:
         QVERIFY(dialogs.messages.isEmpty());
     }
 
+    void calculateFillsTheReportRows()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = dataWithSubscribedAcme(env);
+        Program p(dir);
+        p.waitForStart();
+        auto *calculate = p.find<QPushButton>("Button2");
+        calculate->click();
+        QCOMPARE(dialogs.messages, QStringList({"Please, enter total value"}));
+        QCOMPARE(dialogs.messageKinds.first(), ui::Dialogs::Kind::Confirmation);
+
+        for (const auto &[edit, text] : {std::pair{"Word2", "100"}, std::pair{"Word4", "50"}, std::pair{"Word8", "10"},
+                                         std::pair{"Edit1", "160"}}) {
+            auto *e = p.find<QLineEdit>(edit);
+            e->setFocus();
+            e->selectAll();
+            QTest::keyClicks(e, QString::fromLatin1(text));
+        }
+        p.find<QCheckBox>("cbMerge")->setChecked(true);
+        calculate->click();
+        QCOMPARE(dialogs.messages.size(), 1);
+        Dataset *report = p.forms->DM->tmpMatches;
+        QCOMPARE(report->recordCount(), 2);
+        QCOMPARE(report->displayText(0, 0), QStringLiteral("Repetitions - 95%"));
+        QCOMPARE(report->displayText(0, 6), QStringLiteral("12.00"));
+        p.exit();
+        Dataset reread(QStringLiteral("tmpMatches"));
+        reread.loadFromFile(dir + "tmpMatches.xml");
+        QCOMPARE(reread.recordCount(), 2);
+    }
+
+    void openingALogFillsTheCounts()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = dataWithSubscribedAcme(env);
+        const QString log = env.write(QStringLiteral("job.LOG"),
+                                      "Start Analyse: 01.02.2026 10:00:00\r\n\r\nTranslation Memory: C:\\TM\\en-de.tmw\r\n\r\n"
+                                      "C:\\Jobs\\manual.doc\r\n\r\n"
+                                      " Match Types  Segments        Words Percent Placeables\r\n"
+                                      " Context TM          0            0       0          0\r\n"
+                                      " Repetitions        12          312       6          0\r\n"
+                                      " 100%               80        1,632      31          4\r\n"
+                                      " 95% - 99%          10          210       4          0\r\n"
+                                      " 85% - 94%           5           95       2          0\r\n"
+                                      " 75% - 84%           0            0       0          0\r\n"
+                                      " 50% - 74%           3           48       1          0\r\n"
+                                      " No Match          150        2,875      56          2\r\n"
+                                      " Total             260        5,172     100          6\r\n");
+        Program p(dir);
+        p.waitForStart();
+        dialogs.fileNames << log;
+        p.w->findChild<QAction *>(QStringLiteral("aLoadFromTradosLog"))->trigger();
+        QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.messages.join(u'\n')));
+        QCOMPARE(p.find<QLineEdit>("Edit1")->text(), QStringLiteral("5172"));
+        QCOMPARE(p.find<QLineEdit>("Word3")->text(), QStringLiteral("1632"));
+        QCOMPARE(p.find<QLineEdit>("Percent8")->text(), QStringLiteral("56"));
+
+        dialogs.fileNames << env.path(QStringLiteral("missing.log"));
+        p.w->findChild<QAction *>(QStringLiteral("aLoadFromTradosLog"))->trigger();
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages.first().endsWith(QStringLiteral("missing.log not found.")));
+        QCOMPARE(p.find<QLineEdit>("Word3")->text(), QStringLiteral("1632"));
+        p.exit();
+    }
+
     void statusBarShowsTheLongHint()
     {
         test::TestEnv env;

@@ -1,0 +1,65 @@
+#include "LogImport.h"
+
+#include "dataset/Dataset.h"
+#include "dataset/Error.h"
+
+#include <cmath>
+#include <limits>
+
+namespace quotaly {
+
+double roundHalfEven(double value)
+{
+    const double rounded = std::round(value);
+    if (std::fabs(value - std::trunc(value)) == 0.5)
+        return 2.0 * std::round(value / 2.0);
+    return rounded;
+}
+
+namespace {
+
+// Rows 1 to 7 of the log are the slots 2 to 8, rounded; a count the integer field cannot hold is refused whole.
+std::array<double, 7> slotValues(const TTradosReader::Rows &rows, bool integerField)
+{
+    std::array<double, 7> values{};
+    for (int i = 0; i < 7; ++i) {
+        values[i] = roundHalfEven(rows[i + 1]);
+        if (integerField && (values[i] > std::numeric_limits<qint32>::max() ||
+                             values[i] < std::numeric_limits<qint32>::min()))
+            throw Error(QStringLiteral("The log holds a word count of %1, more than Quotaly can store (at most %2).")
+                            .arg(QString::number(values[i], 'f', 0))
+                            .arg(std::numeric_limits<qint32>::max()));
+    }
+    return values;
+}
+
+} // namespace
+
+LogImportResult importAnalysisLog(const QString &fileName, Dataset &matches, const TTradosReader::MessageSink &sink)
+{
+    TTradosReader reader(sink);
+    reader.FileName = fileName;
+    matches.edit();
+
+    TTradosReader::Rows words{};
+    if (!reader.GetResults(TTradosReader::Words, words) || !reader.Loaded())
+        return {};
+    TTradosReader::Rows percents{};
+    reader.GetResults(TTradosReader::Percent, percents);
+
+    const auto wordValues = slotValues(words, true);
+    const auto percentValues = slotValues(percents, false);
+    for (int slot = 2; slot <= 8; ++slot) {
+        matches.setValue(QStringLiteral("iWord%1").arg(slot), qint64(wordValues[slot - 2]));
+        matches.setValue(QStringLiteral("iPercent%1").arg(slot), percentValues[slot - 2]);
+    }
+    LogImportResult result{true, QString::number(words[8], 'f', 0)};
+    try {
+        matches.post();
+    } catch (const Error &) {
+        // The row stays in edit state with the counts; the user sees them and can correct the row.
+    }
+    return result;
+}
+
+} // namespace quotaly

@@ -1,0 +1,3 @@
+list(APPEND QUOTALY_CORE_SOURCES
+    reports/ReportText.h reports/ReportText.cpp
+)

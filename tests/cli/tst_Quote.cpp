@@ -1,0 +1,167 @@
+#include "app/TDM.h"
+#include "common/TestEnv.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
+
+using namespace quotaly;
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Run quote(const QStringList &args, const QString &locale = QStringLiteral("C"))
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), locale);
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(QUOTALY_CLI_PATH), QStringList{QStringLiteral("quote")} + args);
+    Run run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// A data folder with the client "Acme & Co" at the new-client defaults (words, USD, base rate 0.1).
+QString dataWithClient(const test::TestEnv &env)
+{
+    const QString dir = env.shippedDataDir();
+    TDM dm(dir);
+    dm.LoadDataSets();
+    dm.Clients->appendRecord({QStringLiteral("Acme & Co")});
+    return dir;
+}
+
+const QStringList kJob = {QStringLiteral("--words"), QStringLiteral("100,0,50,0,0,0,10"), QStringLiteral("--total"),
+                          QStringLiteral("160"), QStringLiteral("--client"), QStringLiteral("Acme & Co")};
+
+} // namespace
+
+class TestQuote : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void printsTheReportAsCopied()
+    {
+        test::TestEnv env;
+        const QString dir = dataWithClient(env);
+        const QByteArray before = test::TestEnv::read(dir + "MatchesByClient.xml");
+        const Run run = quote(kJob + QStringList{QStringLiteral("--data"), dir});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("Statistics (Total): 160\r\nUnits: Words\r\nBase rate: 0.1 USD\r\n\r\n"
+                                         "Match types\tDiscount (% of base rate)\tWords\tRate\tCurrency\tAmount\r\n"
+                                         "Repetitions - \t80.00 %\t100.00\t0.08\tUSD\t8.00\r\n"
+                                         "99%- 95%\t80.00 %\t50.00\t0.08\tUSD\t4.00\r\n"
+                                         " - No matches\t100.00 %\t10.00\t0.10\tUSD\t1.00\r\n"
+                                         "Total :\t\t160.00\t\tUSD\t13.00\r\n"));
+        QCOMPARE(test::TestEnv::read(dir + "MatchesByClient.xml"), before); // nothing saved without --save
+    }
+
+    void formats_data()
+    {
+        QTest::addColumn<QStringList>("extra");
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("expectedLine");
+        QTest::newRow("csv") << QStringList{QStringLiteral("--csv")} << "C"
+                             << R"("Repetitions - ";"80.00 %";"100.00";"0.08";"USD";"8.00")";
+        QTest::newRow("comma locale") << QStringList{} << "de_DE" << "Repetitions - \t80,00 %\t100,00\t0,08\tUSD\t8,00";
+        QTest::newRow("merged") << QStringList{QStringLiteral("--merge")} << "C"
+                                << "Repetitions - 95%\t80.00 %\t150.00\t0.08\tUSD\t12.00";
+    }
+
+    void formats()
+    {
+        QFETCH(QStringList, extra);
+        QFETCH(QString, locale);
+        QFETCH(QString, expectedLine);
+        test::TestEnv env;
+        const Run run = quote(kJob + QStringList{QStringLiteral("--data"), dataWithClient(env)} + extra, locale);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.out.split(QStringLiteral("\r\n")).contains(expectedLine), qPrintable(run.out));
+    }
+
+    void jsonInPercentMode()
+    {
+        test::TestEnv env;
+        const Run run = quote({QStringLiteral("--percent"), QStringLiteral("10,0,0,0,0,0,90"), QStringLiteral("--total"),
+                               QStringLiteral("2000"), QStringLiteral("--client"), QStringLiteral("Acme & Co"),
+                               QStringLiteral("--data"), dataWithClient(env), QStringLiteral("--json")});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(o.value(QStringLiteral("mode")).toString(), QStringLiteral("percent"));
+        QCOMPARE(o.value(QStringLiteral("total")).toString(), QStringLiteral("2000"));
+        const QJsonArray rows = o.value(QStringLiteral("rows")).toArray();
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows.at(0).toObject().value(QStringLiteral("units")).toDouble(), 200.0);
+        QCOMPARE(rows.at(1).toObject().value(QStringLiteral("matchValue")).toDouble(), 90.0);
+        QCOMPARE(o.value(QStringLiteral("totalUnits")).toDouble(), 2000.0);
+        QCOMPARE(o.value(QStringLiteral("totalAmount")).toDouble(), 200 * 0.08 + 1800 * 0.1);
+    }
+
+    void saveStoresCountsAndReport()
+    {
+        test::TestEnv env;
+        const QString dir = dataWithClient(env);
+        QCOMPARE(quote(kJob + QStringList{QStringLiteral("--data"), dir, QStringLiteral("--save")}).exitCode, 0);
+        TDM dm(dir);
+        dm.LoadDataSets();
+        QCOMPARE(dm.tmpMatches->recordCount(), 3);
+        QVERIFY(dm.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("Acme & Co")));
+        QCOMPARE(dm.MatchesByClient->asInteger(QStringLiteral("iWord4")), 50);
+        dm.saveOnExit = false;
+    }
+
+    void badInputFailsWithOneLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        const QStringList client{QStringLiteral("--client"), QStringLiteral("Acme & Co")};
+        QTest::newRow("unknown client") << QStringList{"--words", "1,2,3,4,5,6,7", "--total", "28", "--client", "Nobody"}
+                                        << 2 << "no client named \"Nobody\"";
+        QTest::newRow("six counts") << QStringList{"--words", "1,2,3,4,5,6", "--total", "21"} + client << 2
+                                    << "seven numbers";
+        QTest::newRow("count with letters") << QStringList{"--words", "1,2,x,4,5,6,7", "--total", "9"} + client << 2
+                                            << "\"x\" is not a count";
+        QTest::newRow("words beyond 32 bits") << QStringList{"--words", "1,2,3,4,5,6,3000000000", "--total", "9"} + client
+                                              << 2 << "whole number";
+        QTest::newRow("negative percent") << QStringList{"--percent", "1,2,-3,4,5,6,7", "--total", "9"} + client << 2
+                                          << "not a count";
+        QTest::newRow("empty total") << QStringList{"--words", "1,2,3,4,5,6,7", "--total", ""} + client << 2
+                                     << "Please, enter total value";
+        QTest::newRow("missing log") << QStringList{"/nonexistent/job.log"} + client << 2 << "not found";
+        QTest::newRow("no counts") << client << 1 << "exactly one of LOG";
+        QTest::newRow("words without total") << QStringList{"--words", "1,2,3,4,5,6,7"} + client << 1 << "--total";
+    }
+
+    void badInputFailsWithOneLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        test::TestEnv env;
+        const Run run = quote(args + QStringList{QStringLiteral("--data"), dataWithClient(env)});
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        if (exitCode == 2)
+            QCOMPARE(run.err.count(u'\n'), 1);
+        QCOMPARE(run.out, QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuote)
+#include "tst_Quote.moc"

@@ -3,6 +3,8 @@
 #include "TDM.h"
 #include "TfNewClient.h"
 #include "TfQuotaly.h"
+#include "reports/TfExportReport.h"
+#include "reports/TfMatchResults.h"
 #include "ui/DbLookupComboBox.h"
 #include "ui/Dialogs.h"
 
@@ -14,6 +16,9 @@ std::unique_ptr<Forms> Forms::create(const QString &dataDir)
     forms->fQuotaly = std::make_unique<TfQuotaly>(dataDir);
     forms->DM = std::make_unique<TDM>(dataDir);
     forms->fNewClient = std::make_unique<TfNewClient>(forms->DM->Clients, forms->fQuotaly.get());
+    forms->fExportReport = std::make_unique<TfExportReport>(forms->fQuotaly.get());
+    forms->fMatchResults =
+        std::make_unique<TfMatchResults>(forms->DM.get(), forms->fExportReport.get(), forms->fQuotaly.get());
 
     TfQuotaly *main = forms->fQuotaly.get();
     TfNewClient *newClient = forms->fNewClient.get();
@@ -24,11 +29,19 @@ std::unique_ptr<Forms> Forms::create(const QString &dataDir)
     main->bindData(forms->DM.get());
     main->showNewClientForm = [newClient] { newClient->exec(); };
     newClient->setClientSelector = [main](const QString &name) { main->lcClient()->setText(name); };
+
+    TfMatchResults *report = forms->fMatchResults.get();
+    main->setReportWindow(report, forms->fExportReport.get());
+    report->recalculate = [main] { main->aMatchResultsExecute(nullptr); };
+    report->setMainClient = [main](const QString &name) { main->lcClient()->setText(name); };
+    report->showClientForm = [newClient] { newClient->exec(); };
     return forms;
 }
 
 Forms::~Forms()
 {
+    fMatchResults.reset();
+    fExportReport.reset();
     fNewClient.reset();
     fQuotaly.reset();
     DM.reset();

@@ -8,6 +8,8 @@ namespace quotaly {
 class TDM;
 class TfQuotaly;
 class TfNewClient;
+class TfExportReport;
+class TfMatchResults;
 
 /// The program's windows and its data module, created in their fixed order and destroyed windows first,
 /// so the data module writes every dataset back last.
@@ -16,6 +18,8 @@ struct Forms
     std::unique_ptr<TfQuotaly> fQuotaly;
     std::unique_ptr<TDM> DM;
     std::unique_ptr<TfNewClient> fNewClient;
+    std::unique_ptr<TfExportReport> fExportReport;
+    std::unique_ptr<TfMatchResults> fMatchResults;
 
     /// Creates the main window (which upgrades the match-settings file), the data module and the other
     /// windows, and wires them together. Failures of the data module are shown through the dialogs seam.

@@ -8,8 +8,9 @@
 #include "MakerInfo.h"
 #include "MatchesSchemaUpgrade.h"
 #include "TDM.h"
-#include "dataset/DisplayFormat.h"
 #include "dataset/Error.h"
+#include "reports/TfExportReport.h"
+#include "reports/TfMatchResults.h"
 #include "support/TfAbout.h"
 #include "support/TfSplash.h"
 #include "ui/DbCheckBox.h"
@@ -198,6 +199,12 @@ void TfQuotaly::bindCategoryRows()
     }
 }
 
+void TfQuotaly::setReportWindow(TfMatchResults *report, TfExportReport *exportDialog)
+{
+    m_report = report;
+    m_exportDialog = exportDialog;
+}
+
 ui::DbLookupComboBox *TfQuotaly::lcClient() const
 {
     return m_ui->lcClient;
@@ -231,6 +238,11 @@ void TfQuotaly::fStorageRestorePlacement()
     try {
         // The interface ships in English only for now, so any remembered language falls back to it.
         m_currentLanguage = kBaseLanguage;
+        if (m_exportDialog) {
+            m_exportDialog->cbLang()->clear();
+            m_exportDialog->cbLang()->addItem(m_currentLanguage);
+            m_exportDialog->cbLang()->setCurrentText(m_currentLanguage);
+        }
 
         if (m_dm && m_dm->Clients->locate(QStringLiteral("FULLNAME"), m_ui->LastClient->text())) {
             m_ui->lcClient->setText(m_dm->Clients->asString(QStringLiteral("FULLNAME")));
@@ -298,6 +310,8 @@ void TfQuotaly::aMatchResultsExecute(QObject *sender)
 {
     if (!m_dm)
         return;
+    if (m_report)
+        m_report->showClient(m_ui->lcClient->text());
     try {
         Dataset *matches = m_dm->MatchesByClient;
         matches->updateRecord();
@@ -311,18 +325,14 @@ void TfQuotaly::aMatchResultsExecute(QObject *sender)
             ui::dialogs().message(this, QStringLiteral("Please, enter total value"), ui::Dialogs::Kind::Confirmation);
             return;
         }
+        const QString unit = m_ui->dbcbPricingBy->currentText();
+        if (m_report)
+            m_report->setHeaderValues(inputs.totalText, unit, inputs.baseRateText, inputs.currency);
         fillReportDataset(*m_dm->tmpMatches, *result);
-        if (result->rows.isEmpty() || !sender)
-            return;
-        if (showReport) {
-            showReport();
-        } else {
-            double amount = 0;
-            for (const MatchRow &row : result->rows)
-                amount += row.amount;
-            m_ui->StBar->showMessage(QStringLiteral("Total amount: %1 %2")
-                                         .arg(formatFloat(amount, result->rateFormat, QLocale()), inputs.currency));
-        }
+        if (m_report)
+            m_report->setReportColumns(inputs.wordsMode, inputs.wordsMode ? QStringLiteral("Words") : unit);
+        if (!result->rows.isEmpty() && sender && m_report)
+            m_report->exec();
     } catch (const Error &e) {
         ui::dialogs().message(this, e.text());
     }

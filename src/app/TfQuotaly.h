@@ -12,6 +12,8 @@ class TfQuotaly;
 
 namespace quotaly {
 class TDM;
+class TfExportReport;
+class TfMatchResults;
 namespace ui {
 class DbLookupComboBox;
 class FormStorage;
@@ -31,6 +33,9 @@ public:
 
     /// Binds the controls to the data module's datasets. Called once the data module exists.
     void bindData(TDM *dm);
+    /// The report window the calculation fills and shows, and the export dialog whose language box follows
+    /// the interface language.
+    void setReportWindow(TfMatchResults *report, TfExportReport *exportDialog);
 
     const QString &DataDir() const { return m_dataDir; }
     /// False when the match-settings file could not be brought up to date; the program then ends after
@@ -48,9 +53,6 @@ public:
     void aMatchResultsExecute(QObject *sender);
     void aLoadFromTradosLogExecute();
     void aBrowseURLExecute(QObject *sender);
-
-    /// Shows the report of the last calculation.
-    std::function<void()> showReport;
 
     /// Shows the client form for the current Clients row (set by the caller to insert or edit).
     std::function<void()> showNewClientForm;
@@ -73,6 +75,8 @@ private:
     const std::unique_ptr<Ui::TfQuotaly> m_ui;
     std::unique_ptr<ui::FormStorage> m_storage;
     TDM *m_dm = nullptr;
+    TfMatchResults *m_report = nullptr;
+    TfExportReport *m_exportDialog = nullptr;
     QString m_dataDir;
     QString m_upgradeError;
     QString m_currentLanguage;

@@ -71,8 +71,8 @@ void printText(QTextStream &out, const TTradosReader &reader)
             out << ' ' << cell.rightJustified(16);
         out << '\n';
     };
-    line(QStringLiteral("Match Types"),
-         {QStringLiteral("Segments"), QStringLiteral("Words"), QStringLiteral("Percent"), QStringLiteral("Placeables")});
+    line(QStringLiteral("Match Types"), {QStringLiteral("Segments"), QStringLiteral("Words"), QStringLiteral("Percent"),
+                                         QStringLiteral("Placeables")});
     for (int r = 0; r < 9; ++r) {
         line(QString::fromLatin1(kRowLabels[r]),
              {plainNumber(reader.segments()[r]), plainNumber(reader.words()[r]), plainNumber(reader.percent()[r]),

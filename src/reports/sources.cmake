@@ -1,3 +1,9 @@
 list(APPEND QUOTALY_CORE_SOURCES
     reports/ReportText.h reports/ReportText.cpp
+    reports/ReportRichText.h reports/ReportRichText.cpp
+    reports/ReportGridData.h reports/ReportGridData.cpp
+)
+list(APPEND QUOTALY_GUI_SOURCES
+    reports/TfMatchResults.h reports/TfMatchResults.cpp reports/TfMatchResults.ui
+    reports/TfExportReport.h reports/TfExportReport.cpp reports/TfExportReport.ui
 )

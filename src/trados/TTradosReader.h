@@ -19,7 +19,13 @@ public:
     using Rows = std::array<double, 9>;
     using MessageSink = std::function<void(const QString &)>;
 
-    enum Kind : quint8 { Segments = 0, Words = 1, Percent = 2, Placeables = 3 };
+    enum Kind : quint8
+    {
+        Segments = 0,
+        Words = 1,
+        Percent = 2,
+        Placeables = 3
+    };
 
     explicit TTradosReader(MessageSink sink = {});
 

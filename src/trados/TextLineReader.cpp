@@ -83,7 +83,8 @@ private:
 
 } // namespace
 
-TextLineReader::TextLineReader(QFile &file) : m_file(file)
+TextLineReader::TextLineReader(QFile &file)
+    : m_file(file), m_utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless)
 {
     detectEncoding();
 }
@@ -118,16 +119,16 @@ void TextLineReader::detectEncoding()
     if (!m_file.seek(bomSize))
         failRead();
     if (m_encoding == Encoding::Utf16LE || m_encoding == Encoding::Utf16BE) {
-        m_utf16 = QStringDecoder(m_encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE
-                                                                 : QStringConverter::Utf16BE,
-                                 QStringConverter::Flag::Stateless);
+        m_utf16 =
+            QStringDecoder(m_encoding == Encoding::Utf16LE ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+                           QStringConverter::Flag::Stateless);
     }
 }
 
 void TextLineReader::failRead() const
 {
-    throw Error(QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(m_file.fileName()),
-                                                          m_file.errorString()));
+    throw Error(
+        QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(m_file.fileName()), m_file.errorString()));
 }
 
 bool TextLineReader::readChunk()
@@ -171,7 +172,9 @@ void TextLineReader::decode(const char *bytes, qsizetype size, QString &line)
     case Encoding::Utf8:
         if (size > 0 && bytes[size - 1] == '\r')
             --size;
-        line = QString::fromUtf8(bytes, size);
+        // Decoded into the storage `line` already has: a new string per line would cost more than the decoding.
+        line.resize(size);
+        line.truncate(m_utf8.appendToBuffer(line.data(), QByteArrayView(bytes, size)) - line.constData());
         break;
     case Encoding::Windows1252:
         if (size > 0 && bytes[size - 1] == '\r')

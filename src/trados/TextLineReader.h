@@ -16,7 +16,13 @@ namespace quotaly {
 class TextLineReader
 {
 public:
-    enum class Encoding { Utf8, Utf16LE, Utf16BE, Windows1252 };
+    enum class Encoding
+    {
+        Utf8,
+        Utf16LE,
+        Utf16BE,
+        Windows1252
+    };
 
     /// `file` must be open for reading and positioned at its start; it is read from here on.
     explicit TextLineReader(QFile &file);
@@ -35,6 +41,7 @@ private:
 
     QFile &m_file;
     Encoding m_encoding = Encoding::Utf8;
+    QStringDecoder m_utf8;
     QStringDecoder m_utf16;
     QByteArray m_buffer;
     qsizetype m_pos = 0;  // start of the next line in m_buffer

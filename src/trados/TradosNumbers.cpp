@@ -3,8 +3,6 @@
 #include <charconv>
 #include <cmath>
 
-#include <QVarLengthArray>
-
 namespace quotaly {
 
 TradosCounts::Rows &TradosCounts::column(int k)
@@ -32,6 +30,16 @@ TradosNumberParser::TradosNumberParser(const QLocale &locale) : m_locale(locale)
 
 std::optional<double> TradosNumberParser::parse(QStringView token) const
 {
+    return convert(token, false);
+}
+
+std::optional<double> TradosNumberParser::parseWithoutCommas(QStringView token) const
+{
+    return convert(token, true);
+}
+
+std::optional<double> TradosNumberParser::convert(QStringView token, bool dropCommas) const
+{
     // Fast path for what table cells hold: [sign] digits [point digits].
     constexpr qsizetype kFastLength = 40;
     if (m_decimalPoint != 0 && m_asciiDigits && !token.isEmpty() && token.size() <= kFastLength) {
@@ -48,6 +56,8 @@ std::optional<double> TradosNumberParser::parse(QStringView token) const
             if (c >= u'0' && c <= u'9') {
                 text[length++] = char(c);
                 (fracDigits < 0 ? intDigits : fracDigits) += 1;
+            } else if (c == u',' && dropCommas) {
+                continue; // before the decimal point test: where "," is the decimal point, it goes too
             } else if (c == m_decimalPoint && fracDigits < 0) {
                 text[length++] = '.';
                 fracDigits = 0;
@@ -55,30 +65,33 @@ std::optional<double> TradosNumberParser::parse(QStringView token) const
                 break;
             }
         }
+        if (i == token.size() && intDigits > 0 && fracDigits < 0 && intDigits <= 15) {
+            // Whole numbers of up to 15 digits are exact in a double: no conversion routine needed.
+            qint64 whole = 0;
+            for (qsizetype d = 0; d < length; ++d)
+                whole = whole * 10 + (text[d] - '0');
+            return double(negative ? -whole : whole) + 0.0; // + 0.0 turns -0 into 0
+        }
         if (i == token.size() && intDigits > 0 && fracDigits != 0) {
             double value = 0;
             const auto [end, error] = std::from_chars(text, text + length, value);
             if (error == std::errc() && end == text + length && std::isfinite(value))
-                return (negative ? -value : value) + 0.0; // + 0.0 turns -0 into 0
+                return (negative ? -value : value) + 0.0;
         }
     }
     bool ok = false;
-    const double value = m_locale.toDouble(token, &ok);
+    const double value = dropCommas && token.contains(u',') ? m_locale.toDouble(withoutCommas(token), &ok)
+                                                            : m_locale.toDouble(token, &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value + 0.0;
 }
 
-std::optional<double> TradosNumberParser::parseWithoutCommas(QStringView token) const
+QString withoutCommas(QStringView token)
 {
-    if (!token.contains(u','))
-        return parse(token);
-    QVarLengthArray<QChar, 64> kept;
-    for (const QChar c : token) {
-        if (c != u',')
-            kept.append(c);
-    }
-    return parse(QStringView(kept.constData(), kept.size()));
+    QString text = token.toString();
+    text.remove(u',');
+    return text;
 }
 
 QString cantConvertMessage(QStringView token)

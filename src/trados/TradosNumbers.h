@@ -41,10 +41,15 @@ public:
     std::optional<double> parseWithoutCommas(QStringView token) const;
 
 private:
+    std::optional<double> convert(QStringView token, bool dropCommas) const;
+
     QLocale m_locale;
     char16_t m_decimalPoint = 0; // 0 when the locale's decimal point is not a single character
     bool m_asciiDigits = true;
 };
+
+/// The token without its commas.
+QString withoutCommas(QStringView token);
 
 /// "Error: can't convert <token> to number value"; a token of more than 60 characters is shown by its start.
 QString cantConvertMessage(QStringView token);

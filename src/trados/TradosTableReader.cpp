@@ -4,7 +4,6 @@
 #include "dataset/Error.h"
 
 #include <QDir>
-#include <QVarLengthArray>
 
 namespace quotaly {
 
@@ -16,6 +15,18 @@ constexpr QStringView kJobTotal = u"Analyse Total";
 constexpr int kRows = 9;
 constexpr int kSkippedLines = 5;
 constexpr qsizetype kMinRunEnd = 20; // the tool ends each run with a line of 80 "="
+
+/// Whether `line` holds `text`. Looks for the first character first: most lines of a log do not hold it
+/// at all, and a search for one character is much faster than a search for text.
+bool holds(QStringView line, QStringView text)
+{
+    for (qsizetype at = line.indexOf(text.front()); at >= 0 && line.size() - at >= text.size();
+         at = line.indexOf(text.front(), at + 1)) {
+        if (line.sliced(at).startsWith(text))
+            return true;
+    }
+    return false;
+}
 
 bool isRunEnd(QStringView line)
 {
@@ -44,13 +55,13 @@ public:
     bool nextHeading()
     {
         while (m_lines.readLine(m_line)) {
-            if (m_line.contains(kHeading)) {
+            if (holds(m_line, kHeading)) {
                 m_column = m_line.indexOf(kSegments) + 1;
                 m_jobTotal = m_pendingTotal;
                 m_pendingTotal = false;
                 return true;
             }
-            if (m_line.contains(kJobTotal)) {
+            if (holds(m_line, kJobTotal)) {
                 m_pendingTotal = true;
             } else if (isRunEnd(m_line)) {
                 ++m_run;
@@ -82,39 +93,34 @@ private:
 };
 
 /// Cuts a data row into its four number cells, as the heading lays the table out: the first `column`
-/// characters (the category label) go, runs of spaces become one space, the first character goes (normally the
-/// space in front of the first number; when a number is wider than its heading, its first digit), and the cells
-/// follow, one space apart. Cells past the end of the row are empty.
-class RowSplitter
+/// characters (the category label) go, runs of spaces count as one space, the first character goes (normally the
+/// space in front of the first number; when a number is wider than its heading, its first digit), one space is
+/// appended, and the cells are the texts before each of the next four spaces. Cells past the end are empty. No
+/// cell holds a space, so each is a piece of the line itself.
+std::array<QStringView, 4> splitRow(QStringView line, qsizetype column)
 {
-public:
-    std::array<QStringView, 4> split(QStringView line, qsizetype column)
-    {
-        m_text.clear();
-        bool afterSpace = false;
-        for (const QChar c : column < line.size() ? line.sliced(column) : QStringView()) {
-            const bool space = c == u' ';
-            if (!(space && afterSpace))
-                m_text.append(c);
-            afterSpace = space;
-        }
-        qsizetype pos = m_text.isEmpty() ? 0 : 1;
-        m_text.append(u' ');
-        const QStringView text(m_text.constData(), m_text.size());
-        std::array<QStringView, 4> cells;
-        for (QStringView &cell : cells) {
-            const qsizetype space = text.indexOf(u' ', pos);
-            if (space < 0)
-                break; // the row has run out: this and the later cells stay empty
-            cell = text.sliced(pos, space - pos);
-            pos = space + 1;
-        }
+    std::array<QStringView, 4> cells;
+    const QStringView rest = column < line.size() ? line.sliced(column) : QStringView();
+    const qsizetype size = rest.size();
+    if (size == 0)
         return cells;
+    const auto skipSpaces = [&rest, size](qsizetype i) {
+        while (i < size && rest[i] == u' ')
+            ++i;
+        return i;
+    };
+    qsizetype i = rest[0] == u' ' ? skipSpaces(0) : 1;
+    for (QStringView &cell : cells) {
+        if (i >= size)
+            break; // only the appended space (or nothing) is left: this and the later cells are empty
+        qsizetype end = i;
+        while (end < size && rest[end] != u' ')
+            ++end;
+        cell = rest.sliced(i, end - i);
+        i = end < size ? skipSpaces(end) : size + 1;
     }
-
-private:
-    QVarLengthArray<QChar, 128> m_text;
-};
+    return cells;
+}
 
 } // namespace
 
@@ -143,13 +149,12 @@ TradosCounts readTradosLog(TextLineReader &lines, const TradosNumberParser &numb
         }
     }
 
-    RowSplitter splitter;
     for (int r = 0; r < kRows; ++r) {
-        const auto cells = splitter.split(rows[r], column);
+        const auto cells = splitRow(rows[r], column);
         for (int k = 0; k < 4; ++k) {
             const std::optional<double> value = numbers.parseWithoutCommas(cells[k]);
             if (!value)
-                notify(cantConvertMessage(cells[k]));
+                notify(cantConvertMessage(withoutCommas(cells[k])));
             counts.column(k)[r] = value.value_or(0.0);
         }
     }
@@ -161,7 +166,6 @@ TradosCounts readTradosTxt(TextLineReader &lines, const TradosNumberParser &numb
 {
     TradosCounts counts;
     TableScanner scan(lines);
-    RowSplitter splitter;
     QString row;
     int tables = 0;
     while (scan.nextHeading()) {
@@ -171,12 +175,12 @@ TradosCounts readTradosTxt(TextLineReader &lines, const TradosNumberParser &numb
             scan.readRow(row);
             if (!counted)
                 continue;
-            const auto cells = splitter.split(row, scan.column());
+            const auto cells = splitRow(row, scan.column());
             for (int k = 0; k < 4; ++k) {
                 double &cell = counts.column(k)[r];
                 const std::optional<double> value = numbers.parseWithoutCommas(cells[k]);
                 if (!value || !addFinite(cell, *value)) {
-                    notify(cantConvertMessage(cells[k]));
+                    notify(cantConvertMessage(withoutCommas(cells[k])));
                     cell = 0;
                 }
             }

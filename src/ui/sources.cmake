@@ -8,4 +8,9 @@ list(APPEND QUOTALY_GUI_SOURCES
     ui/DbLookupComboBox.h ui/DbLookupComboBox.cpp
     ui/FormStorage.h ui/FormStorage.cpp
     ui/QuotalyApplication.h ui/QuotalyApplication.cpp
+    ui/GridColumn.h
+    ui/GridProxyModel.h ui/GridProxyModel.cpp
+    ui/DataGridFooter.h ui/DataGridFooter.cpp
+    ui/GridPrinter.h ui/GridPrinter.cpp
+    ui/DataGrid.h ui/DataGrid.cpp ui/DataGridOutput.cpp
 )

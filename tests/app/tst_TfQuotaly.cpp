@@ -319,7 +319,13 @@ private slots:
             QTest::keyClicks(e, QString::fromLatin1(text));
         }
         p.find<QCheckBox>("cbMerge")->setChecked(true);
+        QString reportCaption;
+        onNextModal([&](QWidget *report) {
+            reportCaption = report->windowTitle();
+            report->close();
+        });
         calculate->click();
+        QCOMPARE(reportCaption, QStringLiteral("Quotaly - Report"));
         QCOMPARE(dialogs.messages.size(), 1);
         Dataset *report = p.forms->DM->tmpMatches;
         QCOMPARE(report->recordCount(), 2);

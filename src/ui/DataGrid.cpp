@@ -1,0 +1,288 @@
+#include "DataGrid.h"
+
+#include "DatasetTableModel.h"
+#include "Dialogs.h"
+#include "GridProxyModel.h"
+#include "dataset/Dataset.h"
+#include "dataset/Error.h"
+
+#include <algorithm>
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace quotaly::ui {
+
+DataGrid::DataGrid(QWidget *parent)
+    : QWidget(parent), m_view(new QTableView(this)), m_proxy(new GridProxyModel(this)),
+      m_footer(new DataGridFooter(m_view, [this](int column) { return footerCell(column); }, this)),
+      m_scrollBar(new QScrollBar(Qt::Horizontal, this))
+{
+    m_view->setObjectName(QStringLiteral("gridView"));
+    m_view->setModel(m_proxy);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectItems);
+    m_view->setWordWrap(false);
+    m_view->verticalHeader()->hide();
+    m_view->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_view->horizontalHeader()->setHighlightSections(false);
+    // The footer sits between the rows and the scroll bar, so the view's own bar stays hidden and ours follows it.
+    m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->installEventFilter(this);
+    setFocusProxy(m_view);
+    m_footer->hide();
+    m_scrollBar->hide();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_view);
+    layout->addWidget(m_footer);
+    layout->addWidget(m_scrollBar);
+
+    QScrollBar *own = m_view->horizontalScrollBar();
+    connect(own, &QScrollBar::rangeChanged, this, &DataGrid::syncScrollBar);
+    connect(own, &QScrollBar::valueChanged, m_scrollBar, &QScrollBar::setValue);
+    connect(m_scrollBar, &QScrollBar::valueChanged, own, &QScrollBar::setValue);
+
+    connect(m_proxy, &QAbstractItemModel::modelReset, this, [this] {
+        applyColumns();
+        onDatasetCurrentChanged();
+    });
+    connect(m_proxy, &QAbstractItemModel::rowsInserted, this, &DataGrid::invalidateFooter);
+    connect(m_proxy, &QAbstractItemModel::rowsRemoved, this, &DataGrid::invalidateFooter);
+    connect(m_proxy, &QAbstractItemModel::layoutChanged, this, &DataGrid::invalidateFooter);
+    connect(m_proxy, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
+                if (roles != QList<int>{Qt::BackgroundRole})
+                    invalidateFooter();
+            });
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, &DataGrid::onSectionResized);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &DataGrid::onViewCurrentChanged);
+    updateCurrentRowBrush();
+}
+
+DataGrid::~DataGrid() = default;
+
+// --- Data ---------------------------------------------------------------------------------------------------
+
+void DataGrid::setDataset(Dataset *dataset, const QStringList &fieldNames)
+{
+    if (m_dataset)
+        disconnect(m_dataset, nullptr, this, nullptr);
+    DatasetTableModel *old = m_model;
+    m_dataset = dataset;
+    m_model = new DatasetTableModel(dataset, fieldNames, this);
+    m_proxy->setTableModel(m_model);
+    delete old;
+    if (dataset)
+        connect(dataset, &Dataset::currentChanged, this, &DataGrid::onDatasetCurrentChanged);
+    applyColumns();
+    onDatasetCurrentChanged();
+}
+
+Dataset *DataGrid::dataset() const
+{
+    return m_dataset;
+}
+
+// --- Columns ------------------------------------------------------------------------------------------------
+
+int DataGrid::columnOf(const QString &field) const
+{
+    return m_model ? m_model->columnOfField(field) : -1;
+}
+
+GridColumn &DataGrid::settings(const QString &field)
+{
+    return m_proxy->settings(field);
+}
+
+void DataGrid::settingsChanged()
+{
+    m_proxy->settingsChanged();
+    applyColumns();
+}
+
+void DataGrid::setReadOnly(bool readOnly)
+{
+    m_proxy->setReadOnly(readOnly);
+    m_view->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                     : QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                           QAbstractItemView::AnyKeyPressed);
+}
+
+bool DataGrid::isReadOnly() const
+{
+    return m_proxy->isReadOnly();
+}
+
+void DataGrid::setColumnTitle(const QString &field, const QString &title)
+{
+    settings(field).title = title;
+    settingsChanged();
+}
+
+QString DataGrid::columnTitle(const QString &field) const
+{
+    const int column = columnOf(field);
+    return column < 0 ? QString() : m_proxy->headerData(column, Qt::Horizontal).toString();
+}
+
+void DataGrid::setColumnWidth(const QString &field, int pixels)
+{
+    settings(field).width = pixels;
+    settingsChanged();
+}
+
+void DataGrid::setColumnAlignment(const QString &field, Qt::Alignment alignment)
+{
+    settings(field).alignment = alignment;
+    settingsChanged();
+}
+
+void DataGrid::setColumnDisplayFormat(const QString &field, const std::optional<QString> &format)
+{
+    settings(field).displayFormat = format;
+    settingsChanged();
+}
+
+void DataGrid::setColumnVisible(const QString &field, bool visible)
+{
+    settings(field).hidden = !visible;
+    settingsChanged();
+}
+
+bool DataGrid::isColumnVisible(const QString &field) const
+{
+    const int column = columnOf(field);
+    return column >= 0 && !m_view->isColumnHidden(column);
+}
+
+void DataGrid::setColumnReadOnly(const QString &field, bool readOnly)
+{
+    settings(field).readOnly = readOnly;
+    settingsChanged();
+}
+
+void DataGrid::applyColumns()
+{
+    m_applyingColumns = true;
+    for (int c = 0; c < m_proxy->columnCount(); ++c) {
+        const GridColumn &column = m_proxy->columnSettings(c);
+        m_view->setColumnWidth(c, column.width >= 0 ? column.width : defaultWidth(c));
+        m_view->setColumnHidden(c, column.hidden);
+    }
+    m_applyingColumns = false;
+    m_footer->setVisible(hasFooter());
+    invalidateFooter();
+}
+
+// As wide as the field's display width in digits, and at least as wide as the title.
+int DataGrid::defaultWidth(int column) const
+{
+    const int field = m_proxy->fieldIndex(column);
+    int chars = 10;
+    if (field >= 0 && m_dataset) {
+        const FieldDef &def = m_dataset->field(field);
+        chars = def.displayWidth > 0 ? def.displayWidth : (def.width > 0 ? std::min(def.width, 40) : chars);
+    }
+    const int data = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 8;
+    const QString title = m_proxy->headerData(column, Qt::Horizontal).toString();
+    const int titleWidth = m_view->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 12;
+    return std::max({data, titleWidth, 24});
+}
+
+void DataGrid::onSectionResized(int column, int, int newSize)
+{
+    // A width the user drags is kept like one set by the program, so a reload does not undo it.
+    const int field = m_proxy->fieldIndex(column);
+    if (m_applyingColumns || newSize <= 0 || field < 0 || !m_dataset)
+        return;
+    m_proxy->settings(m_dataset->field(field).name).width = newSize;
+}
+
+// --- Current row --------------------------------------------------------------------------------------------
+
+void DataGrid::onViewCurrentChanged(const QModelIndex &current)
+{
+    if (!current.isValid() || !m_dataset || !m_dataset->isActive())
+        return;
+    const int row = m_proxy->mapToSource(current).row();
+    if (row < 0 || m_dataset->recNo() == row)
+        return;
+    try {
+        m_dataset->setRecNo(row);
+    } catch (const Error &e) {
+        dialogs().message(this, e.text(), Dialogs::Kind::Error);
+        onDatasetCurrentChanged(); // back to the row the dataset stayed on
+    }
+}
+
+void DataGrid::onDatasetCurrentChanged()
+{
+    const int row = m_dataset && m_dataset->isActive() ? m_dataset->recNo() : -1;
+    m_proxy->setCurrentSourceRow(row);
+    invalidateFooter();
+    if (!m_model || row < 0 || row >= m_model->rowCount())
+        return;
+    const QModelIndex current = m_view->currentIndex();
+    const QList<int> visible = visibleColumns();
+    const int column = current.isValid() ? current.column() : (visible.isEmpty() ? 0 : visible.first());
+    const QModelIndex target = m_proxy->mapFromSource(m_model->index(row, column));
+    if (target.isValid() && target.row() != current.row())
+        m_view->selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
+}
+
+void DataGrid::updateCurrentRowBrush()
+{
+    QColor tint = palette().color(QPalette::Highlight);
+    tint.setAlpha(48);
+    m_proxy->setCurrentRowBrush(tint);
+}
+
+void DataGrid::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange)
+        updateCurrentRowBrush();
+    QWidget::changeEvent(event);
+}
+
+void DataGrid::syncScrollBar()
+{
+    const QScrollBar *own = m_view->horizontalScrollBar();
+    m_scrollBar->setRange(own->minimum(), own->maximum());
+    m_scrollBar->setPageStep(own->pageStep());
+    m_scrollBar->setSingleStep(own->singleStep());
+    m_scrollBar->setValue(own->value());
+    m_scrollBar->setVisible(own->maximum() > own->minimum());
+}
+
+// --- Keys ---------------------------------------------------------------------------------------------------
+
+bool DataGrid::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != m_view || (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
+        return QWidget::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool copy = key->matches(QKeySequence::Copy) ||
+                      (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ControlModifier);
+    const bool all = key->matches(QKeySequence::SelectAll);
+    if (!copy && !all)
+        return QWidget::eventFilter(watched, event);
+    // The grid's own keys win over window shortcuts on the same keys.
+    event->accept();
+    if (event->type() == QEvent::KeyPress) {
+        if (copy)
+            copySelection();
+        else
+            selectAll();
+    }
+    return true;
+}
+
+} // namespace quotaly::ui

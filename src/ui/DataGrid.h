@@ -1,0 +1,132 @@
+#pragma once
+
+#include "DataGridFooter.h"
+#include "GridColumn.h"
+#include "reports/ReportText.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+class QPrinter;
+class QScrollBar;
+class QTableView;
+
+namespace quotaly {
+class Dataset;
+} // namespace quotaly
+
+namespace quotaly::ui {
+
+class DatasetTableModel;
+class GridProxyModel;
+
+/// The grid every window of the program shows a dataset in: a table view over the dataset's table model
+/// through a proxy, plus a footer row under the columns (sums, counts, fixed texts, the current row's value).
+///
+/// Columns are configured by field name and keep their settings when the dataset reloads or changes its
+/// columns; numbers follow the field's display format as the dataset has it at the time, unless the column
+/// has a format of its own. The view's current row follows the dataset's current row and the other way round.
+/// Selection is by cell, several rows and rectangles at once (Shift, Ctrl). Inside the grid Ctrl+C and
+/// Ctrl+Insert copy the selection without a header block and Ctrl+A selects all.
+class DataGrid : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit DataGrid(QWidget *parent = nullptr);
+    ~DataGrid() override;
+
+    // --- Data -----------------------------------------------------------------------------------------
+    /// Shows a dataset: one column per field, or per field named in fieldNames, in that order.
+    void setDataset(Dataset *dataset, const QStringList &fieldNames = {});
+    Dataset *dataset() const;
+    QTableView *view() const { return m_view; }
+    GridProxyModel *proxyModel() const { return m_proxy; }
+
+    // --- Columns (by field name, compared without regard to case) -------------------------------------
+    /// A read-only grid edits nothing, whatever its columns say.
+    void setReadOnly(bool readOnly);
+    bool isReadOnly() const;
+    /// The column title; an empty title shows the field's display label again.
+    void setColumnTitle(const QString &field, const QString &title);
+    /// The title the column shows.
+    QString columnTitle(const QString &field) const;
+    void setColumnWidth(const QString &field, int pixels);
+    void setColumnAlignment(const QString &field, Qt::Alignment alignment);
+    /// A display format of the column's own ("0.000"); nullopt follows the field's display format again.
+    void setColumnDisplayFormat(const QString &field, const std::optional<QString> &format);
+    void setColumnVisible(const QString &field, bool visible);
+    bool isColumnVisible(const QString &field) const;
+    void setColumnReadOnly(const QString &field, bool readOnly);
+
+    // --- Footer ---------------------------------------------------------------------------------------
+    /// The footer row shows when at least one column has a footer. An empty alignment takes the column's.
+    void setFooter(const QString &field, const ColumnFooter &footer);
+    void setFooterSum(const QString &field, Qt::Alignment alignment = {}, bool bold = true);
+    /// The number of rows, written with a display format such as "0 Clients".
+    void setFooterCount(const QString &field, const QString &format, Qt::Alignment alignment = {}, bool bold = true);
+    void setFooterText(const QString &field, const QString &text, Qt::Alignment alignment = {}, bool bold = true);
+    void setFooterCurrentValue(const QString &field, Qt::Alignment alignment = {}, bool bold = true);
+    bool hasFooter() const;
+    /// The footer text under a field's column, as displayed.
+    QString footerText(const QString &field) const;
+
+    // --- Selection and clipboard ----------------------------------------------------------------------
+    /// Selects every row and column; nothing when the dataset is closed or empty.
+    void selectAll();
+    void clearSelection();
+    /// True when a cell of a visible column is selected.
+    bool hasSelection() const;
+    /// The selection as displayed: the titles of the visible columns holding selected cells, one row per
+    /// record holding selected cells (in display order; cells not selected are empty), and the footer texts
+    /// of those columns when the grid has a footer. Hidden columns are never part of it.
+    ReportTable selectionTable() const;
+    /// Puts the selection on the clipboard in one go as plain text and CSV (both after headerBlock, when not
+    /// empty), RTF, HTML and the grid flavour. False, with the clipboard left as it was, when the dataset is
+    /// closed or nothing is selected.
+    bool copySelection(const QString &headerBlock = {});
+
+    // --- Printing -------------------------------------------------------------------------------------
+    /// Lines printed in small type at the top of every page.
+    void setPageHeader(const QStringList &lines) { m_pageHeader = lines; }
+    const QStringList &pageHeader() const { return m_pageHeader; }
+    /// Prints every row of the visible columns with the footer. False, with a message shown, when the
+    /// printer cannot start (e.g. a PDF file that cannot be written).
+    bool print(QPrinter *printer);
+    /// Opens the print preview, from which the user prints or sets up the printer.
+    void printPreview(QWidget *parent = nullptr);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    int columnOf(const QString &field) const;
+    GridColumn &settings(const QString &field);
+    void settingsChanged();
+    void applyColumns();
+    int defaultWidth(int column) const;
+    void onSectionResized(int column, int oldSize, int newSize);
+    void onViewCurrentChanged(const QModelIndex &current);
+    void onDatasetCurrentChanged();
+    void invalidateFooter();
+    FooterCell footerCell(int column) const;
+    QString footerValue(int column) const;
+    QList<int> visibleColumns() const;
+    void syncScrollBar();
+    void updateCurrentRowBrush();
+
+    QTableView *m_view;
+    GridProxyModel *m_proxy;
+    DataGridFooter *m_footer;
+    QScrollBar *m_scrollBar; // below the footer, mirrors the view's own horizontal scroll bar
+    DatasetTableModel *m_model = nullptr;
+    QPointer<Dataset> m_dataset;
+    QStringList m_pageHeader;
+    mutable QList<FooterCell> m_footerCells; // worked out when first needed after a change
+    mutable bool m_footerValid = false;
+    bool m_applyingColumns = false;
+};
+
+} // namespace quotaly::ui

@@ -6,6 +6,7 @@
 #include "app/TDM.h"
 #include "dataset/DisplayFormat.h"
 #include "dataset/Error.h"
+#include "reports/ReportRichText.h"
 #include "reports/ReportText.h"
 
 #include <cmath>
@@ -35,8 +36,10 @@ const char kUsage[] =
     "  --data DIR          the data folder (default: the one Quotaly itself uses)\n"
     "  --merge             merge neighbouring categories that have the same discount\n"
     "  --save              store the counts and the report in the data folder, as the program does\n"
+    "  --format FORMAT     plain (default), csv, rtf or html: the report exactly as Quotaly's Copy puts that\n"
+    "                      flavour on the clipboard after Select all (plain and csv start with the header lines)\n"
+    "  --csv               the same as --format csv\n"
     "  --json              print the report as JSON\n"
-    "  --csv               print the report as semicolon-separated values\n"
     "Numbers on the command line use a point as decimal separator; the report shows the locale's.\n";
 
 struct Options
@@ -51,7 +54,7 @@ struct Options
     bool merge = false;
     bool save = false;
     bool json = false;
-    bool csv = false;
+    QString format = QStringLiteral("plain");
 };
 
 // Parses the arguments; returns an error text, empty when they are fine.
@@ -84,7 +87,9 @@ QString parseOptions(QStringList args, Options &o)
         else if (a == u"--json")
             o.json = true;
         else if (a == u"--csv")
-            o.csv = true;
+            o.format = QStringLiteral("csv");
+        else if (a == u"--format")
+            error = value(a, o.format);
         else if (a.startsWith(u'-'))
             error = QStringLiteral("unknown option %1").arg(a);
         else if (o.log.isEmpty())
@@ -101,8 +106,8 @@ QString parseOptions(QStringList args, Options &o)
         return QStringLiteral("--client is required");
     if (o.log.isEmpty() && !o.hasTotal)
         return QStringLiteral("--total is required with --words and --percent");
-    if (o.json && o.csv)
-        return QStringLiteral("choose one of --json and --csv");
+    if (!QStringList{"plain", "csv", "rtf", "html"}.contains(o.format))
+        return QStringLiteral("unknown format \"%1\" (plain, csv, rtf or html)").arg(o.format);
     return {};
 }
 
@@ -221,7 +226,14 @@ int quote(const Options &o, Streams &io)
     }
     const ReportTable table = matchReportTable(*result, in.wordsMode, header.units, locale);
     const QString block = reportHeaderBlock(header);
-    io.out << (o.csv ? reportCsvText(table, block) : reportPlainText(table, block)) << "\r\n";
+    if (o.format == u"csv")
+        io.out << reportCsvText(table, block);
+    else if (o.format == u"rtf")
+        io.out << reportRtfTable(table);
+    else if (o.format == u"html")
+        io.out << reportHtmlTable(table);
+    else
+        io.out << reportPlainText(table, block);
     return ExitOk;
 }
 

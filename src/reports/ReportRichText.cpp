@@ -10,11 +10,13 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Widths in twips (1/1440 inch). Text at 10 pt needs about 115 twips per character; the table must fit
-// between the margins of an A4 or Letter page.
-constexpr int kTwipsPerChar = 115;
+// Widths in twips (1/1440 inch). Text at 10 pt needs up to 130 twips per character (bold 145) in the
+// sans-serif fonts word processors use for Arial; the table must fit between the margins of an A4 or Letter
+// page.
+constexpr int kTwipsPerChar = 130;
+constexpr int kTwipsPerBoldChar = 145;
 constexpr int kCellGap = 108; // \trgaph: half the space between two cells' texts
-constexpr int kMinCellWidth = 600;
+constexpr int kMinCellWidth = 500;
 constexpr int kPageWidth = 9000;
 
 enum class Align { Left, Right };
@@ -66,13 +68,14 @@ bool isWide(char32_t c)
            (c >= 0xFFE0 && c <= 0xFFE6) || c >= 0x20000;
 }
 
-// Width of the longest line of a cell in average characters (East Asian characters count twice).
-int textWidth(const QString &text)
+// Width of the longest line (or, with words, the longest word) of a cell in average characters; East Asian
+// characters count twice.
+int textWidth(const QString &text, bool words = false)
 {
     int longest = 0;
     int current = 0;
     for (const char32_t c : text.toUcs4()) {
-        if (c == u'\n' || c == u'\r') {
+        if (c == u'\n' || c == u'\r' || (words && (c == u' ' || c == u'\t'))) {
             current = 0;
             continue;
         }
@@ -82,21 +85,51 @@ int textWidth(const QString &text)
     return longest;
 }
 
+int twips(int chars, bool bold)
+{
+    return std::max(kMinCellWidth, chars * (bold ? kTwipsPerBoldChar : kTwipsPerChar) + 2 * kCellGap);
+}
+
+// Every column is as wide as its records and footer, and as its title's longest word, so that only titles
+// wrap; room left on the page goes to titles that need more. A table that is still too wide for the page
+// cuts its widest columns down to a common limit (their texts wrap), so narrow ones such as numbers keep
+// their width.
 QList<int> cellWidths(const ReportTable &t, int columns)
 {
     QList<int> widths(columns, 0);
+    QList<int> wanted(columns, 0);
     int total = 0;
     for (int c = 0; c < columns; ++c) {
-        int chars = std::max(textWidth(cellAt(t.titles, c)), textWidth(cellAt(t.footer, c)));
+        int data = 0;
         for (const QStringList &row : t.rows)
-            chars = std::max(chars, textWidth(cellAt(row, c)));
-        widths[c] = std::max(kMinCellWidth, chars * kTwipsPerChar + 2 * kCellGap);
+            data = std::max(data, twips(textWidth(cellAt(row, c)), false));
+        data = std::max(data, twips(textWidth(cellAt(t.footer, c)), true));
+        const QString title = cellAt(t.titles, c);
+        widths[c] = std::max(data, twips(textWidth(title, true), true));
+        wanted[c] = std::max(data, twips(textWidth(title), true));
         total += widths[c];
     }
-    if (total > kPageWidth) {
-        // Too wide for the page: shrink every column alike and let the texts wrap.
-        for (int &w : widths)
-            w = std::max(kMinCellWidth / 2, int(qint64(w) * kPageWidth / total));
+    if (total <= kPageWidth) {
+        int room = kPageWidth - total;
+        for (int c = 0; c < columns && room > 0; ++c) {
+            const int more = std::min(room, wanted.at(c) - widths.at(c));
+            widths[c] += more;
+            room -= more;
+        }
+        return widths;
+    }
+    QList<int> sorted = widths;
+    std::sort(sorted.begin(), sorted.end());
+    int room = kPageWidth;
+    for (qsizetype i = 0; i < sorted.size(); ++i) {
+        const int left = int(sorted.size() - i);
+        if (qint64(sorted.at(i)) * left > room) {
+            const int limit = std::max(kMinCellWidth, room / left);
+            for (int &w : widths)
+                w = std::min(w, limit);
+            break;
+        }
+        room -= sorted.at(i);
     }
     return widths;
 }

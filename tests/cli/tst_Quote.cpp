@@ -67,7 +67,7 @@ private slots:
                                          "Repetitions - \t80.00 %\t100.00\t0.08\tUSD\t8.00\r\n"
                                          "99%- 95%\t80.00 %\t50.00\t0.08\tUSD\t4.00\r\n"
                                          " - No matches\t100.00 %\t10.00\t0.10\tUSD\t1.00\r\n"
-                                         "Total :\t\t160.00\t\tUSD\t13.00\r\n"));
+                                         "Total :\t\t160.00\t\tUSD\t13.00"));
         QCOMPARE(test::TestEnv::read(dir + "MatchesByClient.xml"), before); // nothing saved without --save
     }
 
@@ -81,6 +81,9 @@ private slots:
         QTest::newRow("comma locale") << QStringList{} << "de_DE" << "Repetitions - \t80,00 %\t100,00\t0,08\tUSD\t8,00";
         QTest::newRow("merged") << QStringList{QStringLiteral("--merge")} << "C"
                                 << "Repetitions - 95%\t80.00 %\t150.00\t0.08\tUSD\t12.00";
+        QTest::newRow("html") << QStringList{QStringLiteral("--format"), QStringLiteral("html")} << "C"
+                              << "";
+        QTest::newRow("rtf") << QStringList{QStringLiteral("--format"), QStringLiteral("rtf")} << "C" << "";
     }
 
     void formats()
@@ -91,7 +94,18 @@ private slots:
         test::TestEnv env;
         const Run run = quote(kJob + QStringList{QStringLiteral("--data"), dataWithClient(env)} + extra, locale);
         QCOMPARE(run.exitCode, 0);
-        QVERIFY2(run.out.split(QStringLiteral("\r\n")).contains(expectedLine), qPrintable(run.out));
+        if (extra.contains(QStringLiteral("html"))) {
+            QVERIFY2(run.out.contains(QStringLiteral("<td>Repetitions - </td>")) ||
+                         run.out.contains(QStringLiteral(">Repetitions - <")),
+                     qPrintable(run.out));
+            QVERIFY(!run.out.contains(QStringLiteral("Statistics (Total)")));
+        } else if (extra.contains(QStringLiteral("rtf"))) {
+            QVERIFY(run.out.startsWith(QStringLiteral("{\\rtf1")));
+            QVERIFY(run.out.contains(QStringLiteral("Repetitions - ")));
+            QVERIFY(!run.out.contains(QStringLiteral("Statistics (Total)")));
+        } else {
+            QVERIFY2(run.out.split(QStringLiteral("\r\n")).contains(expectedLine), qPrintable(run.out));
+        }
     }
 
     void jsonInPercentMode()
@@ -146,6 +160,8 @@ private slots:
         QTest::newRow("missing log") << QStringList{"/nonexistent/job.log"} + client << 2 << "not found";
         QTest::newRow("no counts") << client << 1 << "exactly one of LOG";
         QTest::newRow("words without total") << QStringList{"--words", "1,2,3,4,5,6,7"} + client << 1 << "--total";
+        QTest::newRow("unknown format") << QStringList{"--words", "1,2,3,4,5,6,7", "--total", "9", "--format", "pdf"} + client
+                                        << 1 << "unknown format";
     }
 
     void badInputFailsWithOneLine()

@@ -10,11 +10,11 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Widths in twips (1/1440 inch). Text at 10 pt needs up to 130 twips per character (bold 145) in the
+// Widths in twips (1/1440 inch). Text at 10 pt needs up to 130 twips per character (bold 155) in the
 // sans-serif fonts word processors use for Arial; the table must fit between the margins of an A4 or Letter
 // page.
 constexpr int kTwipsPerChar = 130;
-constexpr int kTwipsPerBoldChar = 145;
+constexpr int kTwipsPerBoldChar = 155;
 constexpr int kCellGap = 108; // \trgaph: half the space between two cells' texts
 constexpr int kMinCellWidth = 500;
 constexpr int kPageWidth = 9000;

@@ -1,0 +1,104 @@
+#include "app/LogImport.h"
+#include "app/TDM.h"
+#include "common/TestEnv.h"
+#include "dataset/Error.h"
+
+#include <QTest>
+
+using namespace quotaly;
+
+namespace {
+
+// A log in the analysis tool's layout whose words column holds the given seven category values and total.
+QByteArray logWithWords(const QStringList &words, const QString &total)
+{
+    QByteArray log = "Start Analyse: 01.02.2026 10:00:00\r\n\r\nTranslation Memory: C:\\TM\\en-de.tmw\r\n\r\n"
+                     "C:\\Jobs\\manual.doc\r\n\r\n"
+                     " Match Types  Segments        Words Percent Placeables\r\n"
+                     " Context TM          0            0       0          0\r\n";
+    const char *labels[] = {" Repetitions", " 100%", " 95% - 99%", " 85% - 94%", " 75% - 84%", " 50% - 74%", " No Match"};
+    for (int i = 0; i < 7; ++i)
+        log += QStringLiteral("%1%2%3%4%5\r\n")
+                   .arg(QString::fromLatin1(labels[i]).leftJustified(20))
+                   .arg(QStringLiteral("1"), 2)
+                   .arg(words[i], 16)
+                   .arg(QStringLiteral("12.5"), 8)
+                   .arg(QStringLiteral("0"), 11)
+                   .toUtf8();
+    log += QStringLiteral("%1%2%3%4%5\r\n")
+               .arg(QStringLiteral(" Total").leftJustified(20))
+               .arg(QStringLiteral("7"), 2)
+               .arg(total, 16)
+               .arg(QStringLiteral("100"), 8)
+               .arg(QStringLiteral("0"), 11)
+               .toUtf8();
+    return log;
+}
+
+} // namespace
+
+class TestLogImport : public QObject
+{
+    Q_OBJECT
+
+    test::TestEnv m_env;
+    std::unique_ptr<TDM> m_dm;
+
+private slots:
+    void init()
+    {
+        QLocale::setDefault(QLocale::c());
+        m_dm = std::make_unique<TDM>(m_env.shippedDataDir());
+        m_dm->saveOnExit = false;
+        m_dm->LoadDataSets();
+        m_dm->Clients->appendRecord({QStringLiteral("Acme")});
+    }
+
+    void storesRoundedCountsAndTotal()
+    {
+        const QString log = m_env.write(QStringLiteral("job.log"),
+                                        logWithWords({"12.5", "13.5", "1,632", "0", "0", "0", "2,875"}, "4,533"));
+        QStringList messages;
+        const LogImportResult r = importAnalysisLog(log, *m_dm->MatchesByClient, [&](const QString &t) { messages << t; });
+        QVERIFY(messages.isEmpty());
+        QVERIFY(r.stored);
+        QCOMPARE(r.totalText, QStringLiteral("4533"));
+        Dataset *m = m_dm->MatchesByClient;
+        QCOMPARE(m->state(), DatasetState::Browse);
+        QCOMPARE(m->asInteger(QStringLiteral("iWord2")), 12); // ties go to the even number
+        QCOMPARE(m->asInteger(QStringLiteral("iWord3")), 14);
+        QCOMPARE(m->asInteger(QStringLiteral("iWord4")), 1632);
+        QCOMPARE(m->asFloat(QStringLiteral("iPercent2")), 12.0);
+    }
+
+    void refusesCountsBeyondWhatTheRowHolds()
+    {
+        Dataset *m = m_dm->MatchesByClient;
+        m->edit();
+        m->setValue(QStringLiteral("iWord2"), 7);
+        m->post();
+        const QString log = m_env.write(QStringLiteral("huge.log"),
+                                        logWithWords({"1", "1", "1", "1", "1", "1", "5,000,000,000"}, "5,000,000,006"));
+        try {
+            importAnalysisLog(log, *m, {});
+            QFAIL("a count beyond 32 bits was stored");
+        } catch (const Error &e) {
+            QVERIFY2(e.text().contains(QStringLiteral("5000000000")), qPrintable(e.text()));
+        }
+        QCOMPARE(m->asInteger(QStringLiteral("iWord2")), 7);
+        QCOMPARE(m->asInteger(QStringLiteral("iWord8")), 0);
+    }
+
+    void missingFileStoresNothing()
+    {
+        QStringList messages;
+        const LogImportResult r = importAnalysisLog(m_env.path(QStringLiteral("gone.log")), *m_dm->MatchesByClient,
+                                                    [&](const QString &t) { messages << t; });
+        QVERIFY(!r.stored);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().startsWith(QStringLiteral("Error: File ")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLogImport)
+#include "tst_LogImport.moc"

@@ -1,6 +1,7 @@
 // Times the datapacket layer on a client list of 100,000 rows: serialising, writing the file, reading it back.
 // Run: build/bench/bench_datapacket [rows] [repetitions]
 
+#include "MedianTimer.h"
 #include "dataset/AtomicFile.h"
 #include "dataset/Datapacket.h"
 
@@ -61,18 +62,6 @@ Datapacket makeClients(int rowCount)
     return packet;
 }
 
-double medianMs(int repetitions, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < repetitions; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times.at(times.size() / 2);
-}
 
 void measure(const Datapacket &packet, const QString &path, int repetitions, const char *variant)
 {

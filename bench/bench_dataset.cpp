@@ -1,5 +1,6 @@
 // Loads and saves a client list of 100,000 rows through the dataset engine, as the program does at start and
 // exit, and moves through a master-detail pair of that size. Prints the median of several runs.
+#include "MedianTimer.h"
 #include "dataset/Dataset.h"
 
 #include <algorithm>
@@ -19,18 +20,6 @@ namespace {
 constexpr int kRows = 100000;
 constexpr int kRuns = 5;
 
-double medianMs(const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < kRuns; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 QList<FieldDef> clientFields()
 {
@@ -71,8 +60,8 @@ int main(int argc, char *argv[])
     fillClients(clients);
     std::printf("append and post %d clients: %.1f ms\n", kRows, double(fill.nsecsElapsed()) / 1e6);
 
-    const double save = medianMs([&] { clients.saveToFile(path); });
-    const double load = medianMs([&] {
+    const double save = medianMs(kRuns, [&] { clients.saveToFile(path); });
+    const double load = medianMs(kRuns, [&] {
         Dataset loaded(QStringLiteral("Clients"));
         loaded.loadFromFile(path);
         if (loaded.recordCount() != kRows)
@@ -89,7 +78,7 @@ int main(int argc, char *argv[])
     for (clients.first(); !clients.eof(); clients.next())
         options.appendRecord({clients.value(0), QStringLiteral("Words"), 0.1, QStringLiteral("EUR")});
     options.setMasterSource(&clients, QStringLiteral("FULLNAME"), QStringLiteral("FullName"));
-    const double walk = medianMs([&] {
+    const double walk = medianMs(kRuns, [&] {
         int found = 0;
         for (clients.first(); !clients.eof(); clients.next())
             found += options.recordCount();
@@ -97,7 +86,7 @@ int main(int argc, char *argv[])
             qFatal("detail did not follow");
     });
     std::printf("walk %d clients with their detail rows: median %.1f ms\n", kRows, walk);
-    const double locate = medianMs([&] {
+    const double locate = medianMs(kRuns, [&] {
         if (!clients.locate(QStringLiteral("FULLNAME"), QStringLiteral("Client 099999 Übersetzungen GmbH")))
             qFatal("not found");
     });

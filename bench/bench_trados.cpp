@@ -3,6 +3,7 @@
 // Run: build/bench/bench_trados [megabytes (10)] [repetitions (15)] [large megabytes (0: skip)]
 // The large log is read once, with the peak memory of the process reported after it.
 
+#include "MedianTimer.h"
 #include "dataset/Error.h"
 #include "trados/TTradosReader.h"
 
@@ -83,18 +84,6 @@ void writeFile(const QString &path, qint64 megabytes, const std::function<QByteA
         *pieces = count;
 }
 
-double medianMs(int repetitions, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < repetitions; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times.at(times.size() / 2);
-}
 
 double read(const QString &path)
 {

@@ -80,34 +80,16 @@ void printText(QTextStream &out, const TTradosReader &reader)
     }
 }
 
-int usageError(Streams &io, const QString &problem)
-{
-    io.err << "quotaly-cli analyse: " << problem << '\n' << kUsage;
-    return ExitUsage;
-}
 
 } // namespace
 
 int runAnalyse(const QStringList &args, Streams &io)
 {
-    QString path;
-    bool json = false;
-    for (const QString &arg : args) {
-        if (arg == u"--json") {
-            json = true;
-        } else if (arg == u"-h" || arg == u"--help") {
-            io.out << kUsage;
-            return ExitOk;
-        } else if (arg.startsWith(u'-')) {
-            return usageError(io, QStringLiteral("unknown option %1").arg(arg));
-        } else if (!path.isEmpty()) {
-            return usageError(io, QStringLiteral("only one log can be read at a time"));
-        } else {
-            path = arg;
-        }
-    }
-    if (path.isEmpty())
-        return usageError(io, QStringLiteral("missing the LOG to read"));
+    FileArguments parsed;
+    if (const auto done = parseFileArguments(args, io, "analyse", kUsage, QStringLiteral("log"), parsed))
+        return *done;
+    const QString &path = parsed.path;
+    const bool json = parsed.json;
 
     // One line per message, whatever the message holds.
     TTradosReader reader([&io](const QString &text) { io.err << "quotaly-cli: " << text.simplified() << Qt::endl; });

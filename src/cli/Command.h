@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QStringList>
 #include <QTextStream>
 
@@ -28,5 +30,17 @@ struct Command
     const char *summary;  ///< one line for the usage text
     int (*run)(const QStringList &args, Streams &io);
 };
+
+/// The arguments of a command that reads one file: `FILE [--json]`.
+struct FileArguments
+{
+    QString path;
+    bool json = false;
+};
+
+/// Parses `FILE [--json]` (and -h/--help). Returns the exit code when the command is done already (help shown or
+/// a usage error printed), nullopt when it should go on with `parsed`.
+std::optional<int> parseFileArguments(const QStringList &args, Streams &io, const char *command, const char *usage,
+                                      const QString &what, FileArguments &parsed);
 
 } // namespace quotaly::cli

@@ -115,34 +115,16 @@ void printJson(QTextStream &out, const QString &path, const Datapacket &packet)
     out << QString::fromUtf8(QJsonDocument(root).toJson(QJsonDocument::Indented));
 }
 
-int usageError(Streams &io, const QString &problem)
-{
-    io.err << "quotaly-cli dump: " << problem << '\n' << kUsage;
-    return ExitUsage;
-}
 
 } // namespace
 
 int runDump(const QStringList &args, Streams &io)
 {
-    QString path;
-    bool json = false;
-    for (const QString &arg : args) {
-        if (arg == u"--json") {
-            json = true;
-        } else if (arg == u"-h" || arg == u"--help") {
-            io.out << kUsage;
-            return ExitOk;
-        } else if (arg.startsWith(u'-')) {
-            return usageError(io, QStringLiteral("unknown option %1").arg(arg));
-        } else if (!path.isEmpty()) {
-            return usageError(io, QStringLiteral("only one file can be shown at a time"));
-        } else {
-            path = arg;
-        }
-    }
-    if (path.isEmpty())
-        return usageError(io, QStringLiteral("missing the FILE.xml to show"));
+    FileArguments parsed;
+    if (const auto done = parseFileArguments(args, io, "dump", kUsage, QStringLiteral("file"), parsed))
+        return *done;
+    const QString &path = parsed.path;
+    const bool json = parsed.json;
 
     Datapacket packet;
     try {

@@ -19,7 +19,11 @@ constexpr int kCellGap = 108; // \trgaph: half the space between two cells' text
 constexpr int kMinCellWidth = 500;
 constexpr int kPageWidth = 9000;
 
-enum class Align { Left, Right };
+enum class Align
+{
+    Left,
+    Right
+};
 
 int columnCount(const ReportTable &t)
 {
@@ -134,8 +138,7 @@ QList<int> cellWidths(const ReportTable &t, int columns)
     return widths;
 }
 
-QString rtfRow(const QStringList &cells, const QList<int> &widths, const QList<Align> &align, bool bold,
-               bool header)
+QString rtfRow(const QStringList &cells, const QList<int> &widths, const QList<Align> &align, bool bold, bool header)
 {
     static const QString border = QStringLiteral("\\brdrs\\brdrw10");
     QString out = QStringLiteral("\\trowd\\trgaph%1\\trleft0").arg(kCellGap);
@@ -164,8 +167,8 @@ QString htmlRow(const QStringList &cells, int columns, const QList<Align> &align
     QString out = QStringLiteral("<tr>");
     for (int c = 0; c < columns; ++c) {
         const QString text = cellAt(cells, c);
-        out += u'<' + tag + (align.at(c) == Align::Right ? QStringLiteral(" align=\"right\"")
-                                                         : QStringLiteral(" align=\"left\"")) +
+        out += u'<' + tag +
+               (align.at(c) == Align::Right ? QStringLiteral(" align=\"right\"") : QStringLiteral(" align=\"left\"")) +
                u'>';
         if (bold && !text.isEmpty())
             out += QStringLiteral("<b>") + htmlEscaped(text) + QStringLiteral("</b>");

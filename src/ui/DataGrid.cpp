@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -18,7 +19,8 @@ namespace quotaly::ui {
 
 DataGrid::DataGrid(QWidget *parent)
     : QWidget(parent), m_view(new QTableView(this)), m_proxy(new GridProxyModel(this)),
-      m_footer(new DataGridFooter(m_view, [this](int column) { return footerCell(column); }, this)),
+      m_footer(new DataGridFooter(
+          m_view, [this](int column) { return footerCell(column); }, this)),
       m_scrollBar(new QScrollBar(Qt::Horizontal, this))
 {
     m_view->setObjectName(QStringLiteral("gridView"));
@@ -29,8 +31,12 @@ DataGrid::DataGrid(QWidget *parent)
     m_view->verticalHeader()->hide();
     m_view->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     m_view->horizontalHeader()->setHighlightSections(false);
+    // Long titles wrap onto more lines instead of widening their columns.
+    m_view->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter | Qt::TextWordWrap));
+    m_view->horizontalHeader()->setTextElideMode(Qt::ElideNone);
     // The footer sits between the rows and the scroll bar, so the view's own bar stays hidden and ours follows it.
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_view->installEventFilter(this);
     setFocusProxy(m_view);
     m_footer->hide();
@@ -61,12 +67,21 @@ DataGrid::DataGrid(QWidget *parent)
                     invalidateFooter();
             });
     connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, &DataGrid::onSectionResized);
-    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            &DataGrid::onViewCurrentChanged);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DataGrid::onViewCurrentChanged);
     updateCurrentRowBrush();
 }
 
-DataGrid::~DataGrid() = default;
+DataGrid::~DataGrid()
+{
+    // The children go after this body and some of them signal on the way out: nothing may reach the grid then.
+    const QObject *senders[] = {
+        m_proxy,         m_model, m_view->horizontalHeader(), m_view->selectionModel(), m_view->horizontalScrollBar(),
+        m_dataset.data()};
+    for (const QObject *sender : senders) {
+        if (sender)
+            disconnect(sender, nullptr, this, nullptr);
+    }
+}
 
 // --- Data ---------------------------------------------------------------------------------------------------
 
@@ -178,11 +193,12 @@ void DataGrid::applyColumns()
         m_view->setColumnHidden(c, column.hidden);
     }
     m_applyingColumns = false;
+    updateHeaderHeight();
     m_footer->setVisible(hasFooter());
     invalidateFooter();
 }
 
-// As wide as the field's display width in digits, and at least as wide as the title.
+// As wide as the field's display width in digits, and as the longest word of the title (which wraps).
 int DataGrid::defaultWidth(int column) const
 {
     const int field = m_proxy->fieldIndex(column);
@@ -191,10 +207,34 @@ int DataGrid::defaultWidth(int column) const
         const FieldDef &def = m_dataset->field(field);
         chars = def.displayWidth > 0 ? def.displayWidth : (def.width > 0 ? std::min(def.width, 40) : chars);
     }
-    const int data = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 8;
-    const QString title = m_proxy->headerData(column, Qt::Horizontal).toString();
-    const int titleWidth = m_view->horizontalHeader()->fontMetrics().horizontalAdvance(title) + 12;
-    return std::max({data, titleWidth, 24});
+    const int data = m_view->fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars + 4;
+    const QFontMetrics header = m_view->horizontalHeader()->fontMetrics();
+    int word = 0;
+    for (const QString &w : m_proxy->headerData(column, Qt::Horizontal).toString().split(u' '))
+        word = std::max(word, header.horizontalAdvance(w));
+    return std::max({data, word + 2 * headerMargin() + 2, 24});
+}
+
+int DataGrid::headerMargin() const
+{
+    return m_view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, m_view->horizontalHeader());
+}
+
+// Tall enough for the title that wraps onto the most lines.
+void DataGrid::updateHeaderHeight()
+{
+    QHeaderView *header = m_view->horizontalHeader();
+    const QFontMetrics fm = header->fontMetrics();
+    const int margin = headerMargin();
+    int height = 0;
+    for (int c = 0; c < m_proxy->columnCount(); ++c) {
+        if (header->isSectionHidden(c))
+            continue;
+        const QRect room(0, 0, std::max(1, header->sectionSize(c) - 2 * margin), 10000);
+        const QString title = m_proxy->headerData(c, Qt::Horizontal).toString();
+        height = std::max(height, fm.boundingRect(room, int(Qt::AlignCenter | Qt::TextWordWrap), title).height());
+    }
+    header->setMinimumHeight(height + 2 * margin);
 }
 
 void DataGrid::onSectionResized(int column, int, int newSize)
@@ -203,6 +243,7 @@ void DataGrid::onSectionResized(int column, int, int newSize)
     const int field = m_proxy->fieldIndex(column);
     if (m_applyingColumns || newSize <= 0 || field < 0 || !m_dataset)
         return;
+    updateHeaderHeight();
     m_proxy->settings(m_dataset->field(field).name).width = newSize;
 }
 
@@ -269,8 +310,8 @@ bool DataGrid::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_view || (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
         return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
-    const bool copy = key->matches(QKeySequence::Copy) ||
-                      (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ControlModifier);
+    const bool copy =
+        key->matches(QKeySequence::Copy) || (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ControlModifier);
     const bool all = key->matches(QKeySequence::SelectAll);
     if (!copy && !all)
         return QWidget::eventFilter(watched, event);

@@ -107,6 +107,8 @@ private:
     void settingsChanged();
     void applyColumns();
     int defaultWidth(int column) const;
+    int headerMargin() const;
+    void updateHeaderHeight();
     void onSectionResized(int column, int oldSize, int newSize);
     void onViewCurrentChanged(const QModelIndex &current);
     void onDatasetCurrentChanged();

@@ -10,7 +10,8 @@ namespace quotaly::ui {
 /// What the footer cell under a grid column shows.
 struct ColumnFooter
 {
-    enum class Kind {
+    enum class Kind
+    {
         None,         ///< an empty cell
         Sum,          ///< the sum of the column over every row the grid shows, in the column's display format
         Count,        ///< the number of rows, formatted with `text` as a display format ("0 Clients")

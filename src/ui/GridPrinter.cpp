@@ -9,15 +9,20 @@
 
 namespace quotaly::ui {
 
+namespace {
+constexpr int kTitleFlags = Qt::AlignCenter | Qt::TextWordWrap;
+}
+
 struct GridPrinter::Layout
 {
     QRectF page;
-    qreal point = 1;  // printer pixels per typographic point
-    QFont smallFont;  // page header and page footer
+    qreal point = 1; // printer pixels per typographic point
+    QFont smallFont; // page header and page footer
     QFont bodyFont;
     QFont boldFont;
     qreal smallLine = 0;
     qreal rowHeight = 0;
+    qreal titleHeight = 0; // titles wrap, like on screen
     qreal padding = 0;
     qreal tableTop = 0;
     int rowsPerPage = 1;
@@ -52,16 +57,19 @@ bool GridPrinter::print(QPrinter *printer) const
     l.rowHeight = QFontMetricsF(l.boldFont, printer).height() + 2 * l.padding;
     l.tableTop = m_pageHeader.size() * l.smallLine + (m_pageHeader.isEmpty() ? 0 : 8 * l.point);
     const qreal pageFooterHeight = l.smallLine + 6 * l.point;
-    const qreal room = l.page.height() - l.tableTop - pageFooterHeight - l.rowHeight; // less the title row
-    l.rowsPerPage = std::max(1, int(std::floor(room / l.rowHeight)));
-
     const qreal scale = printer->resolution() / m_screenDpi;
+    const QFontMetricsF bold(l.boldFont, printer);
     qreal x = 0;
+    l.titleHeight = l.rowHeight;
     for (const Column &c : m_columns) {
         l.edges << x;
         x += c.width * scale;
+        const QRectF room(0, 0, std::max(1.0, c.width * scale - 2 * l.padding), l.page.height());
+        l.titleHeight = std::max(l.titleHeight, bold.boundingRect(room, kTitleFlags, c.title).height() + 2 * l.padding);
     }
     l.edges << x;
+    const qreal room = l.page.height() - l.tableTop - pageFooterHeight - l.titleHeight;
+    l.rowsPerPage = std::max(1, int(std::floor(room / l.rowHeight)));
 
     const int items = int(m_rows.size()) + (m_footer.isEmpty() ? 0 : 1);
     const int pageCount = std::max(1, (items + l.rowsPerPage - 1) / l.rowsPerPage);
@@ -88,7 +96,7 @@ void GridPrinter::paintPage(QPainter &p, const Layout &l, int page, int pageCoun
     for (const Column &c : m_columns)
         titles << c.title;
     paintRow(p, l, y, titles, RowKind::Titles);
-    y += l.rowHeight;
+    y += l.titleHeight;
 
     const int first = page * l.rowsPerPage;
     const int last = std::min(first + l.rowsPerPage, int(m_rows.size()) + (m_footer.isEmpty() ? 0 : 1));
@@ -109,7 +117,8 @@ void GridPrinter::paintRow(QPainter &p, const Layout &l, qreal y, const QStringL
     pen.setWidthF(0.5 * l.point);
     for (int c = 0; c < m_columns.size(); ++c) {
         const Column &column = m_columns.at(c);
-        const QRectF cell(l.edges.at(c), y, l.edges.at(c + 1) - l.edges.at(c), l.rowHeight);
+        const QRectF cell(l.edges.at(c), y, l.edges.at(c + 1) - l.edges.at(c),
+                          kind == RowKind::Titles ? l.titleHeight : l.rowHeight);
         if (cell.left() >= l.page.width())
             break;
         p.setPen(pen);
@@ -121,9 +130,12 @@ void GridPrinter::paintRow(QPainter &p, const Layout &l, qreal y, const QStringL
         const Qt::Alignment align = isFooter ? column.footerAlignment : column.alignment;
         const bool boldCell = kind == RowKind::Titles || (isFooter && column.footerBold);
         p.setFont(boldCell ? l.boldFont : l.bodyFont);
-        const QRectF textRect = cell.adjusted(l.padding, 0, -l.padding, 0);
-        p.drawText(textRect, int((align & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter),
-                   p.fontMetrics().elidedText(text, Qt::ElideRight, int(textRect.width())));
+        const QRectF textRect = cell.adjusted(l.padding, l.padding, -l.padding, -l.padding);
+        if (kind == RowKind::Titles)
+            p.drawText(textRect, kTitleFlags, text);
+        else
+            p.drawText(textRect, int((align & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter),
+                       p.fontMetrics().elidedText(text, Qt::ElideRight, int(textRect.width())));
     }
 }
 

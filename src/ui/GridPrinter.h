@@ -38,7 +38,12 @@ public:
 
 private:
     struct Layout;
-    enum class RowKind { Titles, Record, Footer };
+    enum class RowKind
+    {
+        Titles,
+        Record,
+        Footer
+    };
 
     void paintPage(QPainter &p, const Layout &l, int page, int pageCount) const;
     void paintRow(QPainter &p, const Layout &l, qreal y, const QStringList &cells, RowKind kind) const;

@@ -208,10 +208,8 @@ void tst_ReportRichText::cellsSurvive()
     t.titles = {cell, u"Amount"_s};
     t.rows = {{u"first"_s, u"1.00"_s}, {cell, u"2.00"_s}};
     t.footer = {cell, u"3.00"_s};
-    const QList<QStringList> want = {{expected, u"Amount"_s},
-                                     {u"first"_s, u"1.00"_s},
-                                     {expected, u"2.00"_s},
-                                     {expected, u"3.00"_s}};
+    const QList<QStringList> want = {
+        {expected, u"Amount"_s}, {u"first"_s, u"1.00"_s}, {expected, u"2.00"_s}, {expected, u"3.00"_s}};
 
     const QString rtf = reportRtfTable(t);
     QVERIFY2(std::all_of(rtf.cbegin(), rtf.cend(), [](QChar c) { return c.unicode() < 128; }), "RTF is not ASCII");

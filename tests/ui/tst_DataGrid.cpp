@@ -123,19 +123,45 @@ void tst_DataGrid::footer_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("fixed text") << "" << "MatchTypes" << "Total :";
-    QTest::newRow("count") << "" << "Discount" << "3 Rows";
-    QTest::newRow("sum in the field's format") << "" << "Amount" << "121.00";
-    QTest::newRow("current value") << "" << "Currency" << "EUR";
-    QTest::newRow("no footer") << "" << "Rate" << "";
-    QTest::newRow("new field format") << "format" << "Amount" << "121.000";
-    QTest::newRow("column format wins") << "override" << "Amount" << "121.0";
-    QTest::newRow("comma locale") << "locale" << "Units" << "1250,00";
-    QTest::newRow("row appended") << "append" << "Units" << "1260.00";
-    QTest::newRow("row deleted") << "delete" << "Amount" << "112.00";
-    QTest::newRow("clicked row") << "click" << "Currency" << "CHF";
-    QTest::newRow("dataset closed") << "close" << "Units" << "";
-    QTest::newRow("text stays when closed") << "close" << "MatchTypes" << "Total :";
+    QTest::newRow("fixed text") << ""
+                                << "MatchTypes"
+                                << "Total :";
+    QTest::newRow("count") << ""
+                           << "Discount"
+                           << "3 Rows";
+    QTest::newRow("sum in the field's format") << ""
+                                               << "Amount"
+                                               << "121.00";
+    QTest::newRow("current value") << ""
+                                   << "Currency"
+                                   << "EUR";
+    QTest::newRow("no footer") << ""
+                               << "Rate"
+                               << "";
+    QTest::newRow("new field format") << "format"
+                                      << "Amount"
+                                      << "121.000";
+    QTest::newRow("column format wins") << "override"
+                                        << "Amount"
+                                        << "121.0";
+    QTest::newRow("comma locale") << "locale"
+                                  << "Units"
+                                  << "1250,00";
+    QTest::newRow("row appended") << "append"
+                                  << "Units"
+                                  << "1260.00";
+    QTest::newRow("row deleted") << "delete"
+                                 << "Amount"
+                                 << "112.00";
+    QTest::newRow("clicked row") << "click"
+                                 << "Currency"
+                                 << "CHF";
+    QTest::newRow("dataset closed") << "close"
+                                    << "Units"
+                                    << "";
+    QTest::newRow("text stays when closed") << "close"
+                                            << "MatchTypes"
+                                            << "Total :";
 }
 
 void tst_DataGrid::footer()
@@ -174,12 +200,11 @@ void tst_DataGrid::copy_data()
     QTest::addColumn<QString>("how");
     QTest::addColumn<QString>("expected"); // the plain text
 
-    const QString wordsTable =
-        u"Match types\tDiscount (% of base rate)\tWords\tRate\tCurrency\tAmount\r\n"
-        "Repetitions - 95%\t30.00 %\t250.00\t0.04\tEUR\t9.00\r\n"
-        "94% - 50%\t80.00 %\t400.00\t0.10\tEUR\t40.00\r\n"
-        "Say \"hi\"; <b>&{x}\\y\t100.00 %\t600.00\t0.12\tCHF\t72.00\r\n"
-        "Total :\t3 Rows\t1250.00\t\tEUR\t121.00"_s;
+    const QString wordsTable = u"Match types\tDiscount (% of base rate)\tWords\tRate\tCurrency\tAmount\r\n"
+                               "Repetitions - 95%\t30.00 %\t250.00\t0.04\tEUR\t9.00\r\n"
+                               "94% - 50%\t80.00 %\t400.00\t0.10\tEUR\t40.00\r\n"
+                               "Say \"hi\"; <b>&{x}\\y\t100.00 %\t600.00\t0.12\tCHF\t72.00\r\n"
+                               "Total :\t3 Rows\t1250.00\t\tEUR\t121.00"_s;
     QTest::newRow("Copy, words mode") << false << "copy" << kHeaderBlock + u"\r\n"_s + wordsTable;
     QTest::newRow("Ctrl+Insert, no header") << false << "ctrl+insert" << wordsTable;
     QTest::newRow("Ctrl+C, percent mode")

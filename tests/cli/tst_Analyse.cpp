@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "common/TestEnv.h"
 
 #include <QJsonArray>
@@ -11,24 +12,9 @@ using quotaly::test::TestEnv;
 
 namespace {
 
-struct Run
+quotaly::test::CliRun analyse(const QStringList &args)
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run analyse(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(QUOTALY_CLI_PATH), QStringList{u"analyse"_s} + args);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return quotaly::test::runCli(QStringList{u"analyse"_s} + args);
 }
 
 QString fixture(const QString &name)
@@ -90,7 +76,7 @@ void tst_Analyse::runs()
     const TestEnv env;
     if (!content.isEmpty())
         args.last() = env.write(args.last(), content);
-    const Run run = analyse(args);
+    const quotaly::test::CliRun run = analyse(args);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.out.simplified().append(u' ').contains(stdoutHas), qPrintable(run.out)); // columns: any spacing
     QVERIFY2(run.err.contains(stderrHas), qPrintable(run.err));
@@ -104,7 +90,7 @@ void tst_Analyse::jsonHoldsTheRows()
 {
     const TestEnv env;
     const QString log = env.write(u"job.txt"_s, quotaly::test::fixture(u"trados/multi_file.log"_s));
-    const Run run = analyse({log, u"--json"_s});
+    const quotaly::test::CliRun run = analyse({log, u"--json"_s});
     QCOMPARE(run.exitCode, 0);
     QJsonParseError error;
     const QJsonObject root = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();

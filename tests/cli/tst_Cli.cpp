@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "common/TestEnv.h"
 
 #include <QJsonArray>
@@ -7,32 +8,14 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using quotaly::test::CliRun;
+using quotaly::test::runCli;
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 QString dataFile(const QString &name)
 {
     return QStringLiteral(QUOTALY_TEST_DATA "/dataset/") + name;
-}
-
-Run runCli(const QStringList &args)
-{
-    QProcess process;
-    process.start(QStringLiteral(QUOTALY_CLI_PATH), args);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
 }
 
 } // namespace
@@ -89,7 +72,7 @@ void tst_Cli::exitCodes()
     QFETCH(QString, stdoutHas);
     QFETCH(QString, stderrHas);
 
-    const Run run = runCli(args);
+    const CliRun run = runCli(args);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY2(run.out.contains(stdoutHas), qPrintable(run.out));
     QVERIFY2(run.err.contains(stderrHas), qPrintable(run.err));
@@ -102,7 +85,7 @@ void tst_Cli::exitCodes()
 void tst_Cli::jsonHoldsValues()
 {
     const QString file = dataFile(u"clients_dfxml.xml"_s);
-    const Run run = runCli({u"dump"_s, file, u"--json"_s});
+    const CliRun run = runCli({u"dump"_s, file, u"--json"_s});
     QCOMPARE(run.exitCode, 0);
     QJsonParseError error;
     const QJsonObject root = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
@@ -134,7 +117,7 @@ void tst_Cli::jsonHoldsValues()
 
 void tst_Cli::textShowsColumnsAndRows()
 {
-    const Run run = runCli({u"dump"_s, dataFile(u"clients_dfxml.xml"_s)});
+    const CliRun run = runCli({u"dump"_s, dataFile(u"clients_dfxml.xml"_s)});
     QCOMPARE(run.exitCode, 0);
     const QStringList lines = run.out.split(u'\n');
     QVERIFY2(lines.contains(u"  FULLNAME      string   60  required"_s), qPrintable(run.out));

@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "app/TDM.h"
 #include "common/TestEnv.h"
 
@@ -11,27 +12,9 @@ using namespace quotaly;
 
 namespace {
 
-struct Run
+test::CliRun quote(const QStringList &args, const QString &locale = QStringLiteral("C"))
 {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Run quote(const QStringList &args, const QString &locale = QStringLiteral("C"))
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), locale);
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(QUOTALY_CLI_PATH), QStringList{QStringLiteral("quote")} + args);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return test::runCli(QStringList{QStringLiteral("quote")} + args, locale);
 }
 
 // A data folder with the client "Acme & Co" at the new-client defaults (words, USD, base rate 0.1).
@@ -59,7 +42,7 @@ private slots:
         test::TestEnv env;
         const QString dir = dataWithClient(env);
         const QByteArray before = test::TestEnv::read(dir + "MatchesByClient.xml");
-        const Run run = quote(kJob + QStringList{QStringLiteral("--data"), dir});
+        const test::CliRun run = quote(kJob + QStringList{QStringLiteral("--data"), dir});
         QCOMPARE(run.err, QString());
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QStringLiteral("Statistics (Total): 160\r\nUnits: Words\r\nBase rate: 0.1 USD\r\n\r\n"
@@ -92,7 +75,7 @@ private slots:
         QFETCH(QString, locale);
         QFETCH(QString, expectedLine);
         test::TestEnv env;
-        const Run run = quote(kJob + QStringList{QStringLiteral("--data"), dataWithClient(env)} + extra, locale);
+        const test::CliRun run = quote(kJob + QStringList{QStringLiteral("--data"), dataWithClient(env)} + extra, locale);
         QCOMPARE(run.exitCode, 0);
         if (extra.contains(QStringLiteral("html"))) {
             QVERIFY2(run.out.contains(QStringLiteral("<td>Repetitions - </td>")) ||
@@ -111,7 +94,7 @@ private slots:
     void jsonInPercentMode()
     {
         test::TestEnv env;
-        const Run run = quote({QStringLiteral("--percent"), QStringLiteral("10,0,0,0,0,0,90"), QStringLiteral("--total"),
+        const test::CliRun run = quote({QStringLiteral("--percent"), QStringLiteral("10,0,0,0,0,0,90"), QStringLiteral("--total"),
                                QStringLiteral("2000"), QStringLiteral("--client"), QStringLiteral("Acme & Co"),
                                QStringLiteral("--data"), dataWithClient(env), QStringLiteral("--json")});
         QCOMPARE(run.exitCode, 0);
@@ -170,7 +153,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         test::TestEnv env;
-        const Run run = quote(args + QStringList{QStringLiteral("--data"), dataWithClient(env)});
+        const test::CliRun run = quote(args + QStringList{QStringLiteral("--data"), dataWithClient(env)});
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         if (exitCode == 2)

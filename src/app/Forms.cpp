@@ -3,6 +3,8 @@
 #include "TDM.h"
 #include "TfNewClient.h"
 #include "TfQuotaly.h"
+#include "clients/TfCurrency.h"
+#include "clients/TfPersonal.h"
 #include "reports/TfExportReport.h"
 #include "reports/TfMatchResults.h"
 #include "ui/DbLookupComboBox.h"
@@ -15,7 +17,9 @@ std::unique_ptr<Forms> Forms::create(const QString &dataDir)
     auto forms = std::make_unique<Forms>();
     forms->fQuotaly = std::make_unique<TfQuotaly>(dataDir);
     forms->DM = std::make_unique<TDM>(dataDir);
+    forms->fPersonal = std::make_unique<TfPersonal>(forms->DM->Personal, forms->fQuotaly.get());
     forms->fNewClient = std::make_unique<TfNewClient>(forms->DM->Clients, forms->fQuotaly.get());
+    forms->fCurrency = std::make_unique<TfCurrency>(forms->DM->Currency, forms->fQuotaly.get());
     forms->fExportReport = std::make_unique<TfExportReport>(forms->fQuotaly.get());
     forms->fMatchResults =
         std::make_unique<TfMatchResults>(forms->DM.get(), forms->fExportReport.get(), forms->fQuotaly.get());
@@ -30,6 +34,12 @@ std::unique_ptr<Forms> Forms::create(const QString &dataDir)
     main->showNewClientForm = [newClient] { newClient->exec(); };
     newClient->setClientSelector = [main](const QString &name) { main->lcClient()->setText(name); };
 
+    TfPersonal *personal = forms->fPersonal.get();
+    TfCurrency *currency = forms->fCurrency.get();
+    main->showPersonal = [personal] { personal->exec(); };
+    main->showCurrency = [currency] { currency->exec(); };
+    personal->browseUrl = [main](QObject *sender) { main->aBrowseURLExecute(sender); };
+
     TfMatchResults *report = forms->fMatchResults.get();
     main->setReportWindow(report, forms->fExportReport.get());
     report->recalculate = [main] { main->aMatchResultsExecute(nullptr); };
@@ -42,7 +52,9 @@ Forms::~Forms()
 {
     fMatchResults.reset();
     fExportReport.reset();
+    fCurrency.reset();
     fNewClient.reset();
+    fPersonal.reset();
     fQuotaly.reset();
     DM.reset();
 }

@@ -7,6 +7,8 @@
 namespace quotaly {
 class TDM;
 class TfQuotaly;
+class TfPersonal;
+class TfCurrency;
 class TfNewClient;
 class TfExportReport;
 class TfMatchResults;
@@ -17,7 +19,9 @@ struct Forms
 {
     std::unique_ptr<TfQuotaly> fQuotaly;
     std::unique_ptr<TDM> DM;
+    std::unique_ptr<TfPersonal> fPersonal;
     std::unique_ptr<TfNewClient> fNewClient;
+    std::unique_ptr<TfCurrency> fCurrency;
     std::unique_ptr<TfExportReport> fExportReport;
     std::unique_ptr<TfMatchResults> fMatchResults;
 

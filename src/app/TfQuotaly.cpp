@@ -155,9 +155,16 @@ void TfQuotaly::connectActions()
     connect(m_ui->aMatchResults, &QAction::triggered, this, [this] { aMatchResultsExecute(m_ui->aMatchResults); });
     connect(m_ui->aLoadFromTradosLog, &QAction::triggered, this, &TfQuotaly::aLoadFromTradosLogExecute);
 
-    // These open windows that are not part of the program yet.
-    for (QAction *a : {m_ui->aPersonal, m_ui->aClients, m_ui->aCurrency})
-        a->setEnabled(false);
+    connect(m_ui->aPersonal, &QAction::triggered, this, [this] {
+        if (showPersonal)
+            showPersonal();
+    });
+    connect(m_ui->aCurrency, &QAction::triggered, this, [this] {
+        if (showCurrency)
+            showCurrency();
+    });
+    // The client list is not part of the program yet.
+    m_ui->aClients->setEnabled(false);
 }
 
 void TfQuotaly::bindData(TDM *dm)

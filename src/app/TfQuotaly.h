@@ -54,6 +54,10 @@ public:
     void aLoadFromTradosLogExecute();
     void aBrowseURLExecute(QObject *sender);
 
+    /// Show the personal settings and the currency list.
+    std::function<void()> showPersonal;
+    std::function<void()> showCurrency;
+
     /// Shows the client form for the current Clients row (set by the caller to insert or edit).
     std::function<void()> showNewClientForm;
 

@@ -1,0 +1,4 @@
+list(APPEND QUOTALY_GUI_SOURCES
+    clients/TfPersonal.h clients/TfPersonal.cpp clients/TfPersonal.ui
+    clients/TfCurrency.h clients/TfCurrency.cpp clients/TfCurrency.ui
+)

@@ -1,0 +1,152 @@
+#include "ProgramFixture.h"
+#include "clients/TfCurrency.h"
+#include "clients/TfPersonal.h"
+#include "common/ScriptedDialogs.h"
+#include "ui/DataGrid.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+
+using namespace quotaly;
+using namespace quotaly::test;
+
+namespace {
+
+void typeInto(QWidget *form, const char *edit, const QString &text)
+{
+    auto *e = form->findChild<QLineEdit *>(QString::fromLatin1(edit));
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, text);
+}
+
+QString savedPersonalName(const QString &dir)
+{
+    Dataset personal(QStringLiteral("Personal"));
+    personal.loadFromFile(dir + "Personal.xml");
+    return personal.asString(QStringLiteral("FULLNAME"));
+}
+
+} // namespace
+
+class TestPersonalCurrency : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+    void personalOkSavesAtOnceAndCancelDiscards_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("OK") << "btnOk" << "Jane Doe Translations";
+        QTest::newRow("Cancel") << "btnCancel" << "";
+    }
+
+    void personalOkSavesAtOnceAndCancelDiscards()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, saved);
+        TestEnv env;
+        ScriptedDialogs dialogs;
+        const QString dir = dataWithSubscribedAcme(env);
+        Program p(dir);
+        p.waitForStart();
+        onNextModal([&](QWidget *form) {
+            typeInto(form, "DBEdit1", QStringLiteral("Jane Doe Translations"));
+            typeInto(form, "DBEdit10", QStringLiteral("IBAN DE00 1234"));
+            form->findChild<QPushButton *>(button)->click();
+        });
+        p.w->findChild<QAction *>(QStringLiteral("aPersonal"))->trigger();
+        QVERIFY(!p.forms->fPersonal->isVisible());
+        QCOMPARE(savedPersonalName(dir), saved); // written before the program ends
+        QCOMPARE(p.forms->DM->Personal->asString(QStringLiteral("FULLNAME")), saved);
+        QVERIFY(dialogs.messages.isEmpty());
+        p.exit();
+    }
+
+    void personalSaveFailureKeepsTheWindowOpen()
+    {
+        TestEnv env;
+        ScriptedDialogs dialogs;
+        Program p(dataWithSubscribedAcme(env));
+        p.waitForStart();
+        p.forms->DM->Personal->setFileName(env.write(QStringLiteral("blocked"), "x") + QStringLiteral("/Personal.xml"));
+        bool stayedOpen = false;
+        onNextModal([&](QWidget *form) {
+            typeInto(form, "DBEdit1", QStringLiteral("Jane"));
+            form->findChild<QPushButton *>(QStringLiteral("btnOk"))->click();
+            stayedOpen = form->isVisible();
+            form->findChild<QPushButton *>(QStringLiteral("btnCancel"))->click();
+        });
+        p.w->findChild<QAction *>(QStringLiteral("aPersonal"))->trigger();
+        QVERIFY(stayedOpen);
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages.first().contains(QStringLiteral("Cannot write")));
+        p.forms->DM->Personal->setFileName(QString());
+        p.forms->DM->saveOnExit = false;
+        p.exit();
+    }
+
+    void personalWebAddressOpensOnDoubleClick()
+    {
+        TestEnv env;
+        ScriptedDialogs dialogs;
+        Program p(dataWithSubscribedAcme(env));
+        p.waitForStart();
+        TfPersonal *personal = p.forms->fPersonal.get();
+        typeInto(personal, "DBEdit9", QStringLiteral("www.jane-doe.example"));
+        personal->DBEdit9DblClick();
+        QCOMPARE(dialogs.urls.size(), 1);
+        QCOMPARE(dialogs.urls.first().host(), QStringLiteral("www.jane-doe.example"));
+        p.forms->DM->Personal->cancel();
+        p.exit();
+    }
+
+    void currencyDeleteNewAndClose()
+    {
+        TestEnv env;
+        ScriptedDialogs dialogs;
+        const QString dir = dataWithSubscribedAcme(env);
+        Program p(dir);
+        p.waitForStart();
+        Dataset *currency = p.forms->DM->Currency;
+        TfCurrency *window = p.forms->fCurrency.get();
+        QTableView *grid = window->findChild<ui::DataGrid *>(QStringLiteral("dxDBGrid1"))->view();
+
+        currency->first();
+        window->Button3Click(); // deletes at once, without a question
+        QCOMPARE(currency->recordCount(), 48);
+        QVERIFY(dialogs.questions.isEmpty());
+
+        dialogs.answers << false;
+        QTest::keyClick(grid, Qt::Key_Delete); // the grid's own delete key asks first
+        QCOMPARE(dialogs.questions, QStringList({"Delete record?"}));
+        QCOMPARE(currency->recordCount(), 48);
+
+        QTest::keyClick(grid, Qt::Key_Insert);
+        QCOMPARE(currency->state(), DatasetState::Insert);
+        currency->setValue(QStringLiteral("VCode"), QStringLiteral("XAU"));
+        currency->setValue(QStringLiteral("VTitle"), QStringLiteral("Gold ounces"));
+        window->Button1Click();
+        QVERIFY(currency->isActive());
+        QCOMPARE(currency->recordCount(), 49);
+        Dataset reread(QStringLiteral("Currency"));
+        reread.loadFromFile(dir + "Currency.xml");
+        QVERIFY(reread.locate(QStringLiteral("VCode"), QStringLiteral("XAU")));
+        QVERIFY(!reread.locate(QStringLiteral("VCode"), QStringLiteral("AED")));
+
+        currency->emptyDataSet();
+        window->Button3Click();
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY(dialogs.messages.first().contains(QStringLiteral("empty dataset")));
+        p.forms->DM->saveOnExit = false;
+        p.exit();
+    }
+};
+
+QTEST_MAIN(TestPersonalCurrency)
+#include "tst_PersonalCurrency.moc"

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
@@ -91,5 +92,16 @@ struct Program
     }
 };
 
+
+// Types into the edit named `edit` below `parent`, replacing its text, as a user would.
+inline void typeInto(QWidget *parent, const char *edit, const QString &text)
+{
+    auto *e = parent->findChild<QLineEdit *>(QString::fromLatin1(edit));
+    if (!e)
+        qFatal("no edit %s", edit);
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, text);
+}
 
 } // namespace quotaly::test

@@ -17,28 +17,20 @@ using namespace quotaly::test;
 
 namespace {
 
-void typeInto(Program &p, const char *edit, const QString &text)
-{
-    auto *e = p.find<QLineEdit>(edit);
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClicks(e, text);
-}
-
 // Enters the counts of a small job for the current client.
 void enterJob(Program &p, bool percentMode)
 {
     if (percentMode) {
         auto *percent = p.find<QCheckBox>("rbPercent");
         QTest::mouseClick(percent, Qt::LeftButton, {}, QPoint(5, percent->height() / 2));
-        typeInto(p, "Percent2", QStringLiteral("10"));
-        typeInto(p, "Percent8", QStringLiteral("90"));
+        typeInto(p.w, "Percent2", QStringLiteral("10"));
+        typeInto(p.w, "Percent8", QStringLiteral("90"));
     } else {
-        typeInto(p, "Word2", QStringLiteral("100"));
-        typeInto(p, "Word4", QStringLiteral("50"));
-        typeInto(p, "Word8", QStringLiteral("10"));
+        typeInto(p.w, "Word2", QStringLiteral("100"));
+        typeInto(p.w, "Word4", QStringLiteral("50"));
+        typeInto(p.w, "Word8", QStringLiteral("10"));
     }
-    typeInto(p, "Edit1", QStringLiteral("160"));
+    typeInto(p.w, "Edit1", QStringLiteral("160"));
 }
 
 // Presses Calculate and runs `inReport` while the report window is open, then closes it.

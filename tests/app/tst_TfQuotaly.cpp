@@ -204,15 +204,9 @@ private slots:
         const QString dir = dataWithSubscribedAcme(env);
         Program p(dir);
         p.waitForStart();
-        auto *word2 = p.find<QLineEdit>("Word2");
-        word2->setFocus();
-        QTest::keyClicks(word2, QStringLiteral("1632"));
-        auto *price6 = p.find<QLineEdit>("DBEdit16");
-        price6->selectAll();
-        QTest::keyClicks(price6, QStringLiteral("75.5")); // whole numbers only: the point is refused
-        auto *rate = p.find<QLineEdit>("Edit2");
-        rate->selectAll();
-        QTest::keyClicks(rate, QStringLiteral("0.125"));
+        typeInto(p.w, "Word2", QStringLiteral("1632"));
+        typeInto(p.w, "DBEdit16", QStringLiteral("75.5")); // whole numbers only: the point is refused
+        typeInto(p.w, "Edit2", QStringLiteral("0.125"));
         p.exit();
         TDM reread(dir);
         reread.LoadDataSets();
@@ -236,12 +230,8 @@ private slots:
         QCOMPARE(dialogs.messageKinds.first(), ui::Dialogs::Kind::Confirmation);
 
         for (const auto &[edit, text] : {std::pair{"Word2", "100"}, std::pair{"Word4", "50"}, std::pair{"Word8", "10"},
-                                         std::pair{"Edit1", "160"}}) {
-            auto *e = p.find<QLineEdit>(edit);
-            e->setFocus();
-            e->selectAll();
-            QTest::keyClicks(e, QString::fromLatin1(text));
-        }
+                                         std::pair{"Edit1", "160"}})
+            typeInto(p.w, edit, QString::fromLatin1(text));
         p.find<QCheckBox>("cbMerge")->setChecked(true);
         QString reportCaption;
         onNextModal([&](QWidget *report) {

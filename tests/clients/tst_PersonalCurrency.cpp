@@ -14,14 +14,6 @@ using namespace quotaly::test;
 
 namespace {
 
-void typeInto(QWidget *form, const char *edit, const QString &text)
-{
-    auto *e = form->findChild<QLineEdit *>(QString::fromLatin1(edit));
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClicks(e, text);
-}
-
 QString savedPersonalName(const QString &dir)
 {
     Dataset personal(QStringLiteral("Personal"));

@@ -6,4 +6,5 @@ list(APPEND QUOTALY_CORE_SOURCES
     dataset/Dataset.h dataset/Dataset.cpp dataset/DatasetMasterDetail.cpp
     dataset/DisplayFormat.h dataset/DisplayFormat.cpp
     dataset/AtomicFile.h dataset/AtomicFile.cpp
+    dataset/RowCollator.h dataset/RowCollator.cpp
 )

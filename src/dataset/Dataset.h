@@ -72,6 +72,8 @@ public:
     /// changes, then closes. When that write fails the dataset stays open and Error is thrown.
     void close();
     bool isActive() const { return m_state != DatasetState::Inactive; }
+    /// Throws the engine's closed-dataset error when the dataset is not open.
+    void requireActive() const;
     DatasetState state() const { return m_state; }
     bool isEditing() const { return m_state == DatasetState::Edit || m_state == DatasetState::Insert; }
 
@@ -181,7 +183,6 @@ private:
 
     const std::vector<Record *> &view() const { return m_master ? m_view : m_records; }
     Record *currentRecord() const;
-    void requireActive() const;
     void requireEditing() const;
     void setState(DatasetState state);
     void setCurrent(int row);

@@ -91,3 +91,21 @@ std::optional<qint64> parseUserInteger(const QString &text)
 }
 
 } // namespace quotaly
+
+namespace quotaly {
+
+QChar listSeparator(const QLocale &locale)
+{
+    return locale.decimalPoint() == QStringLiteral(",") ? QLatin1Char(';') : QLatin1Char(',');
+}
+
+QString substituteListSeparator(const QString &filter, QChar separator)
+{
+    QString result = filter;
+    const qsizetype at = result.indexOf(QStringLiteral("%;%"));
+    if (at >= 0)
+        result.replace(at, 3, QString(separator));
+    return result;
+}
+
+} // namespace quotaly

@@ -23,4 +23,10 @@ std::optional<double> parseUserFloat(const QString &text, const QLocale &locale)
 /// Reads a whole number typed by the user (optional sign, digits, surrounding blanks). nullopt otherwise.
 std::optional<qint64> parseUserInteger(const QString &text);
 
+/// The list separator of the regional settings: ";" where the decimal separator is ",", else ",".
+QChar listSeparator(const QLocale &locale);
+
+/// Replaces the first "%;%" of a dialog filter text by the list separator; the rest stays as it is.
+QString substituteListSeparator(const QString &filter, QChar separator);
+
 } // namespace quotaly

@@ -81,3 +81,37 @@ void QtDialogs::openUrl(const QUrl &url)
 }
 
 } // namespace quotaly::ui
+
+namespace quotaly::ui {
+
+QStringList qtFileFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts.at(i).trimmed();
+        QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &pattern : patterns)
+            pattern = pattern.trimmed();
+        const QString bracketed = QStringLiteral("(%1)").arg(patterns.join(QLatin1Char(' ')));
+        entries << (description.endsWith(bracketed) ? description : description + QLatin1Char(' ') + bracketed);
+    }
+    return entries;
+}
+
+Dialogs::FileChoice QtDialogs::saveFile(QWidget *parent, const QString &caption, const QString &dir,
+                                        const QString &filter, int filterIndex)
+{
+    QFileDialog dialog(parent, caption, dir);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    const QStringList entries = qtFileFilters(filter);
+    dialog.setNameFilters(entries);
+    if (filterIndex >= 0 && filterIndex < entries.size())
+        dialog.selectNameFilter(entries.at(filterIndex));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return {dialog.selectedFiles().constFirst(), int(std::max<qsizetype>(0, entries.indexOf(dialog.selectedNameFilter())))};
+}
+
+} // namespace quotaly::ui

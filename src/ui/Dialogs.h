@@ -40,6 +40,17 @@ public:
     /// Hands a web page, a mailto: link or a local file to the desktop; the result is not checked.
     virtual void openUrl(const QUrl &url) = 0;
 
+    /// What a save dialog with several filter entries returned.
+    struct FileChoice
+    {
+        QString fileName;    ///< empty when cancelled
+        int filterIndex = 0; ///< the chosen filter entry, 0-based
+    };
+    /// A save dialog on a filter in the "Description|*.ext|Description|*.a; *.b" form, starting on one entry,
+    /// asking before it overwrites a file.
+    virtual FileChoice saveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                                int filterIndex) = 0;
+
     /// The installed implementation (the Qt one unless a test installed another).
     static Dialogs &instance();
     /// Installs an implementation; nullptr restores the Qt one. The caller keeps ownership.
@@ -57,7 +68,13 @@ public:
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     void openUrl(const QUrl &url) override;
+    FileChoice saveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                        int filterIndex) override;
 };
+
+/// Turns a "Description|*.ext|Description|*.a; *.b" filter into the entries of a Qt file dialog
+/// ("Description (*.ext)"); a description that already ends with its patterns in brackets is kept as it is.
+QStringList qtFileFilters(const QString &filter);
 
 /// Shorthand for Dialogs::instance().
 inline Dialogs &dialogs()

@@ -39,6 +39,14 @@ QString ScriptedDialogs::saveFileName(QWidget *, const QString &, const QString 
     return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
 }
 
+ui::Dialogs::FileChoice ScriptedDialogs::saveFile(QWidget *, const QString &, const QString &, const QString &filter,
+                                                  int filterIndex)
+{
+    filters << filter;
+    const int chosen = filterIndexes.isEmpty() ? filterIndex : filterIndexes.takeFirst();
+    return {fileNames.isEmpty() ? QString() : fileNames.takeFirst(), chosen};
+}
+
 void ScriptedDialogs::openUrl(const QUrl &url)
 {
     urls << url;

@@ -22,6 +22,8 @@ public:
     QString openFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter) override;
     void openUrl(const QUrl &url) override;
+    FileChoice saveFile(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                        int filterIndex) override;
 
     QStringList messages;  ///< texts of message boxes, in order
     QList<Kind> messageKinds;
@@ -30,6 +32,8 @@ public:
     QList<bool> answers;   ///< answers for the next questions
     QList<std::optional<QString>> inputs;
     QStringList fileNames; ///< answers for the next open/save dialogs
+    QList<int> filterIndexes; ///< filter entries chosen in the next save dialogs with filters (else the initial one)
+    QStringList filters;      ///< the filter texts save dialogs were shown with
 };
 
 } // namespace quotaly::test

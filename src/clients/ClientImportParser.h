@@ -1,0 +1,41 @@
+#pragma once
+
+#include <optional>
+
+#include <QChar>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace quotaly {
+
+class Dataset;
+
+/// A client list file split into rows for the import table.
+struct ClientImportText
+{
+    QChar delimiter;         ///< the character the lines were split at
+    QString intermediate;    ///< the import table's field names, then the kept part of every line (CR LF ends)
+    QList<QStringList> rows; ///< one row per line of the file: eleven values each, at most 100 characters
+};
+
+/// The delimiter of a client list file from the counts of its TAB characters, commas and semicolons: the
+/// most frequent one; on a tie TAB wins over semicolon and semicolon over comma, and a file with none of them
+/// gets TAB.
+QChar detectImportDelimiter(qsizetype tabs, qsizetype commas, qsizetype semicolons);
+
+/// Splits the lines of a client list file. The delimiter is detected over all lines unless `userDelimiter`
+/// gives one. Of every line the first ten fields are kept when it has more than eleven, the whole line
+/// otherwise; one delimiter at the end of a line is dropped. Every line, a heading or an empty line too,
+/// becomes a row; its fields go by position into the eleven values, missing ones empty. Quotes are kept.
+ClientImportText parseClientImport(const QStringList &lines, std::optional<QChar> userDelimiter = std::nullopt);
+
+/// Reads the lines of a text file (UTF-8 or UTF-16 with a byte order mark, UTF-8, else Windows-1252; LF or
+/// CR LF). Throws Error naming the file when it cannot be read or is not a text file.
+QStringList readImportFileLines(const QString &fileName);
+
+/// Opens `dxImportData` anew (empty, with its declared fields) and appends every row, values stored by
+/// position. When a row cannot be appended, the rows before it stay and the Error is thrown.
+void fillImportData(Dataset &dxImportData, const ClientImportText &text);
+
+} // namespace quotaly

@@ -1,0 +1,61 @@
+#include "ClientImporter.h"
+
+#include "ClientList.h"
+#include "dataset/Dataset.h"
+#include "dataset/Error.h"
+
+#include <QElapsedTimer>
+
+namespace quotaly {
+
+namespace {
+
+constexpr qint64 kProgressIntervalMs = 50;
+
+} // namespace
+
+QString clientImportSummary(const QStringList &errorLines)
+{
+    if (errorLines.isEmpty())
+        return QStringLiteral("Operation completed successfully.");
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("Some errors where found !    \r\n") + errorLines.join(QString()) + crlf + crlf +
+           QStringLiteral("Field \"Full Name\" must have value or") + crlf +
+           QStringLiteral("you try store duplicate values.") + crlf + QStringLiteral("See help for details.");
+}
+
+ClientImportResult importClients(Dataset &clients, const QList<QStringList> &rows,
+                                 const std::function<void(int done, int total)> &progress)
+{
+    if (!clients.isActive())
+        throw Error(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(clients.name()));
+    QList<int> columns;
+    for (const QString &name : clientListFields())
+        columns << clients.requireField(name);
+
+    ClientImportResult result;
+    QElapsedTimer sinceProgress;
+    sinceProgress.start();
+    const int total = int(rows.size());
+    for (int i = 0; i < total; ++i) {
+        const QStringList &row = rows.at(i);
+        try {
+            clients.append();
+            for (int c = 0; c < columns.size(); ++c)
+                clients.setValue(columns.at(c), row.value(c));
+            clients.post();
+            ++result.imported;
+        } catch (const Error &e) {
+            clients.cancel();
+            result.errorLines << QStringLiteral("Error - ") + e.text() + u' ' + row.value(0) + QStringLiteral("\r\n");
+        }
+        if (progress && sinceProgress.elapsed() >= kProgressIntervalMs) {
+            progress(i + 1, total);
+            sinceProgress.restart();
+        }
+    }
+    result.summary = clientImportSummary(result.errorLines);
+    return result;
+}
+
+} // namespace quotaly

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace quotaly {
+
+class Dataset;
+
+/// What an import of client rows did.
+struct ClientImportResult
+{
+    int imported = 0;       ///< rows stored as new clients
+    QStringList errorLines; ///< one "Error - <text> <name>\r\n" per refused row
+    QString summary;        ///< the message shown when the import is over
+};
+
+/// Appends every row to `clients` as a new client through the dataset's insert and post steps, so each one
+/// gets the new-client defaults of the data module. Each row holds eleven texts in the order of the client
+/// list's fields, `FULLNAME` first. A row the dataset refuses is discarded and reported, and the import goes
+/// on. `progress` (rows done, rows in all) is called about every 50 ms while the import runs.
+/// Throws Error before anything is imported when `clients` is closed or lacks one of the fields.
+ClientImportResult importClients(Dataset &clients, const QList<QStringList> &rows,
+                                 const std::function<void(int done, int total)> &progress = {});
+
+/// The summary of an import that reported the given error lines (no lines: success).
+QString clientImportSummary(const QStringList &errorLines);
+
+} // namespace quotaly

@@ -1,0 +1,120 @@
+#include "ClientList.h"
+
+#include "dataset/Dataset.h"
+#include "dataset/Error.h"
+
+#include <algorithm>
+#include <array>
+
+namespace quotaly {
+
+namespace {
+
+constexpr std::array<const char *, 11> kListFields{"FULLNAME",     "VATNo",       "AddressLine1", "AddressLine2",
+                                                   "AddressLine3", "Tel",         "Fax",          "EMail",
+                                                   "www",          "Additional1", "Additional2"};
+
+} // namespace
+
+QStringList clientListFields()
+{
+    QStringList fields;
+    fields.reserve(qsizetype(kListFields.size()));
+    for (const char *name : kListFields)
+        fields << QString::fromLatin1(name);
+    return fields;
+}
+
+QList<QStringList> clientDisplayRows(const Dataset &clients)
+{
+    const QStringList names = clientListFields();
+    QList<int> columns;
+    for (const QString &name : names)
+        columns << clients.requireField(name);
+
+    const int count = clients.recordCount();
+    QList<QStringList> rows;
+    rows.reserve(count);
+    for (int row = 0; row < count; ++row) {
+        QStringList texts;
+        texts.reserve(columns.size());
+        for (int column : std::as_const(columns))
+            texts << clients.displayText(row, column);
+        rows << texts;
+    }
+    return rows;
+}
+
+QList<SortKey> clientListSortKeys()
+{
+    QList<SortKey> keys;
+    for (int column = 0; column < int(kListFields.size()); ++column)
+        keys << SortKey{column, true};
+    return keys;
+}
+
+QList<int> findDuplicateRows(const QList<QStringList> &rowsInDisplayOrder)
+{
+    constexpr int columns = int(kListFields.size());
+    static const QStringList beforeFirst; // reads as eleven empty texts
+    QList<int> duplicates;
+    const QStringList *previous = &beforeFirst;
+    for (int i = 0; i < rowsInDisplayOrder.size(); ++i) {
+        const QStringList &row = rowsInDisplayOrder.at(i);
+        bool same = true;
+        for (int c = 0; c < columns && same; ++c)
+            same = row.value(c) == previous->value(c);
+        if (same)
+            duplicates << i;
+        previous = &row;
+    }
+    return duplicates;
+}
+
+int deleteClientRows(Dataset &clients, QList<int> rows)
+{
+    // From the last row to the first, so that the positions still to delete do not move.
+    std::sort(rows.begin(), rows.end(), std::greater<>());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    int deleted = 0;
+    for (int row : std::as_const(rows)) {
+        if (row < 0 || row >= clients.recordCount())
+            continue;
+        try {
+            clients.setRecNo(row);
+            clients.deleteRecord();
+            ++deleted;
+        } catch (const Error &) {
+            // A row that cannot be deleted stays; the others are still deleted.
+        }
+    }
+    return deleted;
+}
+
+QString noDuplicatesMessage()
+{
+    return QStringLiteral("Operation completed successfully.\r\nDuplicate entries are not found");
+}
+
+QString duplicatesQuestion(int count)
+{
+    return QString::number(count) +
+           QStringLiteral(" duplicate entries are found.\r\nThey are now highlighted. Delete them?");
+}
+
+QString deleteRowsQuestion(int count)
+{
+    return QString::number(count) + QStringLiteral(" entries will be deleted. Proceed?");
+}
+
+QString clearAllQuestion()
+{
+    return QStringLiteral("All entries will be deleted. Proceed?");
+}
+
+QString closeWindowQuestion()
+{
+    return QStringLiteral("Close window ?");
+}
+
+} // namespace quotaly

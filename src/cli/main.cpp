@@ -1,4 +1,5 @@
 #include "AnalyseCommand.h"
+#include "ClientsCommand.h"
 #include "Command.h"
 #include "DumpCommand.h"
 #include "QuoteCommand.h"
@@ -12,7 +13,7 @@ using namespace quotaly::cli;
 namespace {
 
 // Every subcommand: add its entry here.
-constexpr std::array kCommands{kDumpCommand, kAnalyseCommand, kQuoteCommand};
+constexpr std::array kCommands{kDumpCommand, kAnalyseCommand, kQuoteCommand, kClientsCommand};
 
 void printUsage(QTextStream &stream)
 {

@@ -1,0 +1,220 @@
+#include "ClientsCommand.h"
+
+#include "app/AppPaths.h"
+#include "app/TDM.h"
+#include "clients/ClientImportParser.h"
+#include "clients/ClientImporter.h"
+#include "clients/ClientList.h"
+#include "dataset/Error.h"
+#include "dataset/RowCollator.h"
+
+#include <memory>
+
+#include <QDir>
+#include <QLocale>
+
+namespace quotaly::cli {
+
+namespace {
+
+const char kUsage[] =
+    "Usage: quotaly-cli clients list [--data DIR]\n"
+    "       quotaly-cli clients import FILE [--delimiter C] [--save] [--data DIR]\n"
+    "       quotaly-cli clients duplicates [--delete [--save]] [--data DIR]\n"
+    "The client list of Quotaly's data folder, sorted as the client list window first shows it (every column\n"
+    "ascending, by the rules of the system's language).\n"
+    "  list             print one client a line, its eleven fields separated by TAB characters\n"
+    "                   (a TAB, line break or backslash inside a value is shown as \\t, \\r, \\n, \\\\)\n"
+    "  import FILE      add the clients of a delimited text file as the import window does; prints the summary\n"
+    "  duplicates       print how many clients repeat the one before them in every field\n"
+    "  --delimiter C    split the import file at C (one character, or \"tab\") instead of the detected one;\n"
+    "                   an empty C splits at spaces\n"
+    "  --delete         delete the duplicates found, keeping the first client of each run\n"
+    "  --save           write the changed client files to the data folder (nothing is written without it)\n"
+    "  --data DIR       the data folder (default: the one Quotaly itself uses)\n";
+
+struct Options
+{
+    QString action;
+    QString file;
+    QString data;
+    std::optional<QString> delimiter;
+    bool save = false;
+    bool deleteDuplicates = false;
+};
+
+// The options each action takes besides --data.
+bool allowed(const Options &o, const QString &option)
+{
+    if (o.action == u"import")
+        return option == u"--delimiter" || option == u"--save";
+    if (o.action == u"duplicates")
+        return option == u"--delete" || option == u"--save";
+    return false;
+}
+
+// Parses the arguments; returns an error text, empty when they are fine.
+QString parseOptions(QStringList args, Options &o)
+{
+    if (args.isEmpty() || args.first().startsWith(u'-'))
+        return QStringLiteral("missing the action (list, import or duplicates)");
+    o.action = args.takeFirst();
+    if (!QStringList{"list", "import", "duplicates"}.contains(o.action))
+        return QStringLiteral("unknown action \"%1\"").arg(o.action);
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        if (a.startsWith(u'-') && a != u"--data" && !allowed(o, a))
+            return QStringLiteral("%1 does not go with %2").arg(a, o.action);
+        if (a == u"--data" || a == u"--delimiter") {
+            if (args.isEmpty())
+                return QStringLiteral("%1 needs a value").arg(a);
+            (a == u"--data" ? o.data : o.delimiter.emplace()) = args.takeFirst();
+        } else if (a == u"--save") {
+            o.save = true;
+        } else if (a == u"--delete") {
+            o.deleteDuplicates = true;
+        } else if (o.action == u"import" && o.file.isEmpty()) {
+            o.file = a;
+        } else {
+            return QStringLiteral("unexpected argument \"%1\"").arg(a);
+        }
+    }
+    if (o.action == u"import" && o.file.isEmpty())
+        return QStringLiteral("missing the file to import");
+    if (o.delimiter && o.delimiter->size() > 1 && *o.delimiter != u"tab")
+        return QStringLiteral("--delimiter takes one character or \"tab\"");
+    if (o.action == u"duplicates" && o.save && !o.deleteDuplicates)
+        return QStringLiteral("--save goes with --delete");
+    return {};
+}
+
+// The data module on the data folder, with the client datasets loaded; nothing is written unless asked.
+std::unique_ptr<TDM> openData(const Options &o)
+{
+    const QString dataDir = o.data.isEmpty() ? AppPaths::current().dataDir : QDir(o.data).absolutePath() + u'/';
+    auto dm = std::make_unique<TDM>(dataDir);
+    dm->saveOnExit = false;
+    QStringList failures;
+    dm->report = [&failures](const QString &text) { failures << text; };
+    dm->LoadDataSets();
+    dm->report = nullptr;
+    for (Dataset *needed : {dm->Clients, dm->MatchesByClient, dm->OptionsByClient}) {
+        if (!needed->isActive()) {
+            const QString why = failures.filter(needed->name()).join(u' ');
+            throw Error(why.isEmpty()
+                            ? QStringLiteral("cannot read %1").arg(QDir::toNativeSeparators(needed->fileName()))
+                            : why);
+        }
+    }
+    return dm;
+}
+
+// The display texts of every client and their positions in the list's first sort.
+struct SortedClients
+{
+    QList<QStringList> texts; ///< in dataset order
+    QList<int> order;         ///< dataset rows in display order
+};
+
+SortedClients sortedClients(const Dataset &clients)
+{
+    SortedClients sorted;
+    sorted.texts = clientDisplayRows(clients);
+    sorted.order = RowCollator(QLocale::system()).sortedOrder(sorted.texts, clientListSortKeys());
+    return sorted;
+}
+
+QString oneLine(QString text)
+{
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u'\t', QStringLiteral("\\t"));
+    text.replace(u'\r', QStringLiteral("\\r"));
+    text.replace(u'\n', QStringLiteral("\\n"));
+    return text;
+}
+
+void save(const QList<Dataset *> &datasets)
+{
+    for (Dataset *d : datasets) {
+        d->checkBrowseMode();
+        d->mergeChangeLog();
+        d->saveToFile();
+    }
+}
+
+int list(const Options &o, Streams &io)
+{
+    const std::unique_ptr<TDM> dm = openData(o);
+    const SortedClients sorted = sortedClients(*dm->Clients);
+    for (int row : sorted.order) {
+        QStringList cells;
+        for (const QString &text : sorted.texts.at(row))
+            cells << oneLine(text);
+        io.out << cells.join(u'\t') << '\n';
+    }
+    return ExitOk;
+}
+
+int importFile(const Options &o, Streams &io)
+{
+    std::optional<QChar> delimiter;
+    if (o.delimiter)
+        delimiter = o.delimiter->isEmpty() ? QChar(u' ') : *o.delimiter == u"tab" ? QChar(u'\t') : o.delimiter->at(0);
+    const ClientImportText text = parseClientImport(readImportFileLines(o.file), delimiter);
+    const std::unique_ptr<TDM> dm = openData(o);
+    const ClientImportResult result = importClients(*dm->Clients, text.rows);
+    io.out << QString(result.summary).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
+    io.out << result.imported << " of " << text.rows.size() << " clients imported"
+           << (o.save ? "" : " (not saved: use --save)") << '\n';
+    if (o.save)
+        save({dm->Clients, dm->MatchesByClient, dm->OptionsByClient});
+    return ExitOk;
+}
+
+int duplicates(const Options &o, Streams &io)
+{
+    const std::unique_ptr<TDM> dm = openData(o);
+    const SortedClients sorted = sortedClients(*dm->Clients);
+    QList<QStringList> inDisplayOrder;
+    inDisplayOrder.reserve(sorted.order.size());
+    for (int row : sorted.order)
+        inDisplayOrder << sorted.texts.at(row);
+    QList<int> rows;
+    for (int position : findDuplicateRows(inDisplayOrder))
+        rows << sorted.order.at(position);
+    io.out << rows.size() << " duplicate entries\n";
+    if (!o.deleteDuplicates)
+        return ExitOk;
+    io.out << deleteClientRows(*dm->Clients, rows) << " deleted" << (o.save ? "" : " (not saved: use --save)") << '\n';
+    if (o.save)
+        save({dm->Clients});
+    return ExitOk;
+}
+
+} // namespace
+
+int runClients(const QStringList &args, Streams &io)
+{
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        io.out << kUsage;
+        return ExitOk;
+    }
+    Options options;
+    const QString error = parseOptions(args, options);
+    if (!error.isEmpty()) {
+        io.err << "quotaly-cli clients: " << error << "\n\n" << kUsage;
+        return ExitUsage;
+    }
+    try {
+        if (options.action == u"list")
+            return list(options, io);
+        if (options.action == u"import")
+            return importFile(options, io);
+        return duplicates(options, io);
+    } catch (const Error &e) {
+        io.err << "quotaly-cli: " << QString(e.text()).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << '\n';
+        return ExitFailure;
+    }
+}
+
+} // namespace quotaly::cli

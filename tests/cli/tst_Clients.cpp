@@ -1,0 +1,202 @@
+#include "CliRun.h"
+#include "app/TDM.h"
+#include "common/TestEnv.h"
+
+#include <QTest>
+
+using namespace quotaly;
+
+namespace {
+
+test::CliRun clients(const QStringList &args, const QString &locale = QStringLiteral("en_US.UTF-8"))
+{
+    return test::runCli(QStringList{QStringLiteral("clients")} + args, locale);
+}
+
+// A data folder holding the given clients (each with its default rows), as the client form stores them.
+QString dataWith(const test::TestEnv &env, const QList<RowValues> &rows)
+{
+    const QString dir = env.shippedDataDir();
+    TDM dm(dir);
+    dm.LoadDataSets();
+    for (const RowValues &row : rows)
+        dm.Clients->appendRecord(row);
+    return dir;
+}
+
+struct Counts
+{
+    int clients = 0;
+    int matches = 0;
+    int options = 0;
+    bool operator==(const Counts &) const = default;
+};
+
+Counts countsIn(const QString &dir)
+{
+    TDM dm(dir);
+    dm.saveOnExit = false;
+    dm.LoadDataSets();
+    return {int(dm.Clients->toPacket().rows.size()), int(dm.MatchesByClient->toPacket().rows.size()),
+            int(dm.OptionsByClient->toPacket().rows.size())};
+}
+
+QByteArray clientFiles(const QString &dir)
+{
+    return test::TestEnv::read(dir + "Clients.xml") + test::TestEnv::read(dir + "MatchesByClient.xml") +
+           test::TestEnv::read(dir + "OptionsByClient.xml");
+}
+
+QString tabs(const QStringList &given)
+{
+    QStringList cells = given;
+    while (cells.size() < 11)
+        cells << QString();
+    return cells.join(u'\t');
+}
+
+} // namespace
+
+class TestClients : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void listIsSortedByTheLanguageRules()
+    {
+        test::TestEnv env;
+        const QString dir = dataWith(env, {{"Zeta", "Z1"},
+                                           {QStringLiteral("Ähre")},
+                                           {"beta"},
+                                           {"Acme", "A2"},
+                                           {"Acme", "A1", {}, {}, {}, {}, {}, {}, {}, {}, "last\tcolumn"}});
+        const test::CliRun run = clients({"list", "--data", dir});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringList({tabs({"Acme", "A1", {}, {}, {}, {}, {}, {}, {}, {}, "last\\tcolumn"}),
+                                       tabs({"Acme", "A2"}), tabs({QStringLiteral("Ähre")}), tabs({"beta"}),
+                                       tabs({"Zeta", "Z1"})})
+                                  .join(u'\n') +
+                              u'\n');
+    }
+
+    void importSavesOnlyWhenAsked()
+    {
+        test::TestEnv env;
+        const QString dir = dataWith(env, {{"Old client"}});
+        const QString file = env.write("clients.csv", "Acme;DE1;Main St 1\r\nBeta;GB2\r\n");
+        const QByteArray before = clientFiles(dir);
+
+        test::CliRun run = clients({"import", file, "--data", dir});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("Operation completed successfully.\n"
+                                         "2 of 2 clients imported (not saved: use --save)\n"));
+        QCOMPARE(clientFiles(dir), before);
+
+        run = clients({"import", file, "--save", "--data", dir});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(countsIn(dir), (Counts{3, 3, 3}));
+        run = clients({"list", "--data", dir});
+        QCOMPARE(run.out, tabs({"Acme", "DE1", "Main St 1"}) + u'\n' + tabs({"Beta", "GB2"}) + u'\n' +
+                              tabs({"Old client"}) + u'\n');
+    }
+
+    void importReportsRefusedRows()
+    {
+        test::TestEnv env;
+        const QString dir = dataWith(env, {});
+        const QString file = env.write("clients.txt", "Acme\tDE1\n\nBeta\n");
+        const test::CliRun run = clients({"import", file, "--save", "--data", dir});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out,
+                 QStringLiteral("Some errors where found !    \nError - Field 'FULLNAME' must have a value \n\n\n"
+                                "Field \"Full Name\" must have value or\nyou try store duplicate values.\n"
+                                "See help for details.\n2 of 3 clients imported\n"));
+        QCOMPARE(countsIn(dir), (Counts{2, 2, 2}));
+    }
+
+    void importDelimiter_data()
+    {
+        QTest::addColumn<QString>("delimiter");
+        QTest::addColumn<QString>("firstClient");
+        QTest::newRow("space") << " " << tabs({"Acme", "Ltd;DE1\\tx"});
+        QTest::newRow("empty means space") << "" << tabs({"Acme", "Ltd;DE1\\tx"});
+        QTest::newRow("tab") << "tab" << tabs({"Acme Ltd;DE1", "x"});
+        QTest::newRow("semicolon") << ";" << tabs({"Acme Ltd", "DE1\\tx"});
+    }
+
+    void importDelimiter()
+    {
+        QFETCH(QString, delimiter);
+        QFETCH(QString, firstClient);
+        test::TestEnv env;
+        const QString dir = dataWith(env, {});
+        const QString file = env.write("clients.txt", "Acme Ltd;DE1\tx\n");
+        QCOMPARE(clients({"import", file, "--delimiter", delimiter, "--save", "--data", dir}).exitCode, 0);
+        QCOMPARE(clients({"list", "--data", dir}).out, firstClient + u'\n');
+    }
+
+    void duplicatesAreCountedAndDeletedOnlyWhenAsked()
+    {
+        test::TestEnv env;
+        const QString dir =
+            dataWith(env, {{"Acme", "DE1"}, {"Beta"}, {"Acme", "DE1"}, {"acme", "DE1"}, {"Acme", "DE1"}, {"Beta "}});
+        const QByteArray before = clientFiles(dir);
+        QCOMPARE(clients({"duplicates", "--data", dir}).out, QStringLiteral("2 duplicate entries\n"));
+        test::CliRun run = clients({"duplicates", "--delete", "--data", dir});
+        QCOMPARE(run.out, QStringLiteral("2 duplicate entries\n2 deleted (not saved: use --save)\n"));
+        QCOMPARE(clientFiles(dir), before);
+
+        run = clients({"duplicates", "--delete", "--save", "--data", dir});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(countsIn(dir), (Counts{4, 6, 6})); // the per-client rows stay
+        QCOMPARE(clients({"duplicates", "--data", dir}).out, QStringLiteral("0 duplicate entries\n"));
+    }
+
+    void badCalls_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no action") << QStringList{} << 1 << "missing the action";
+        QTest::newRow("unknown action") << QStringList{"merge"} << 1 << "unknown action \"merge\"";
+        QTest::newRow("import without file") << QStringList{"import"} << 1 << "missing the file to import";
+        QTest::newRow("save with list") << QStringList{"list", "--save"} << 1 << "--save does not go with list";
+        QTest::newRow("long delimiter") << QStringList{"import", "f.csv", "--delimiter", ";;"} << 1
+                                        << "--delimiter takes one character";
+        QTest::newRow("save without delete") << QStringList{"duplicates", "--save"} << 1 << "--save goes with --delete";
+        QTest::newRow("data without folder") << QStringList{"list", "--data"} << 1 << "--data needs a value";
+        QTest::newRow("missing import file") << QStringList{"import", "%1/none.csv"} << 2
+                                             << "quotaly-cli: Cannot open %1/none.csv: No such file or directory\n";
+        QTest::newRow("binary import file")
+            << QStringList{"import", "%1/binary.dat"} << 2 << "quotaly-cli: %1/binary.dat is not a text file\n";
+        QTest::newRow("no client file") << QStringList{"list", "--data", "%1/nowhere"} << 2
+                                        << "quotaly-cli: Error: File %1/nowhere/Clients.xml not found.\n";
+    }
+
+    void badCalls()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        test::TestEnv env;
+        const QString dir = dataWith(env, {{"Acme"}});
+        env.write("binary.dat", QByteArray("PK\x03\x04\0\0\0", 7));
+        for (QString &arg : args)
+            arg.replace(QStringLiteral("%1"), env.dir());
+        if (!args.contains("--data"))
+            args << "--data" << dir;
+        const QByteArray before = clientFiles(dir);
+        const test::CliRun run = clients(args);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out, QString());
+        if (exitCode == 2)
+            QCOMPARE(run.err, message.arg(env.dir()));
+        else
+            QVERIFY2(run.err.contains(message) && run.err.contains("Usage: quotaly-cli clients"), qPrintable(run.err));
+        QCOMPARE(clientFiles(dir), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestClients)
+#include "tst_Clients.moc"

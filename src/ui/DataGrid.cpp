@@ -2,6 +2,7 @@
 
 #include "DatasetTableModel.h"
 #include "Dialogs.h"
+#include "GridHeaderView.h"
 #include "GridProxyModel.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
@@ -18,12 +19,15 @@
 namespace quotaly::ui {
 
 DataGrid::DataGrid(QWidget *parent)
-    : QWidget(parent), m_view(new QTableView(this)), m_proxy(new GridProxyModel(this)),
+    : QWidget(parent), m_view(new QTableView(this)), m_header(new GridHeaderView(m_view)),
+      m_proxy(new GridProxyModel(this)),
       m_footer(new DataGridFooter(
           m_view, [this](int column) { return footerCell(column); }, this)),
       m_scrollBar(new QScrollBar(Qt::Horizontal, this))
 {
     m_view->setObjectName(QStringLiteral("gridView"));
+    m_header->setSectionsClickable(true);
+    m_view->setHorizontalHeader(m_header);
     m_view->setModel(m_proxy);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -54,20 +58,35 @@ DataGrid::DataGrid(QWidget *parent)
     connect(own, &QScrollBar::valueChanged, m_scrollBar, &QScrollBar::setValue);
     connect(m_scrollBar, &QScrollBar::valueChanged, own, &QScrollBar::setValue);
 
-    connect(m_proxy, &QAbstractItemModel::modelReset, this, [this] {
-        applyColumns();
-        onDatasetCurrentChanged();
-    });
     connect(m_proxy, &QAbstractItemModel::rowsInserted, this, &DataGrid::invalidateFooter);
     connect(m_proxy, &QAbstractItemModel::rowsRemoved, this, &DataGrid::invalidateFooter);
     connect(m_proxy, &QAbstractItemModel::layoutChanged, this, &DataGrid::invalidateFooter);
     connect(m_proxy, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
-                if (roles != QList<int>{Qt::BackgroundRole})
+                if (roles != QList<int>{Qt::BackgroundRole, Qt::ForegroundRole}) {
                     invalidateFooter();
+                    rememberSelectedKeys(); // a key value may have changed
+                }
             });
-    connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, &DataGrid::onSectionResized);
+
+    // The view's rows: while they change the selection is in flux; a reset loses it, so it is kept aside.
+    const QAbstractItemModel *rows = m_view->model();
+    connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this, &DataGrid::onRowsChanging);
+    connect(rows, &QAbstractItemModel::rowsAboutToBeRemoved, this, &DataGrid::onRowsChanging);
+    connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, &DataGrid::onRowsChanging);
+    connect(rows, &QAbstractItemModel::rowsInserted, this, &DataGrid::onRowsChanged);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, &DataGrid::onRowsChanged);
+    connect(rows, &QAbstractItemModel::layoutChanged, this, &DataGrid::onRowsChanged);
+    connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, &DataGrid::onAboutToReset);
+    connect(rows, &QAbstractItemModel::modelReset, this, &DataGrid::onReset);
+
+    connect(m_header, &QHeaderView::sectionResized, this, &DataGrid::onSectionResized);
+    connect(m_header, &GridHeaderView::sortClicked, this, &DataGrid::onHeaderSortClicked);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DataGrid::onViewCurrentChanged);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_rowsChanging)
+            rememberSelectedKeys();
+    });
     updateCurrentRowBrush();
 }
 
@@ -163,7 +182,8 @@ void DataGrid::setColumnAlignment(const QString &field, Qt::Alignment alignment)
 void DataGrid::setColumnDisplayFormat(const QString &field, const std::optional<QString> &format)
 {
     settings(field).displayFormat = format;
-    settingsChanged();
+    m_proxy->textsChanged();
+    applyColumns();
 }
 
 void DataGrid::setColumnVisible(const QString &field, bool visible)
@@ -253,7 +273,7 @@ void DataGrid::onViewCurrentChanged(const QModelIndex &current)
 {
     if (!current.isValid() || !m_dataset || !m_dataset->isActive())
         return;
-    const int row = m_proxy->mapToSource(current).row();
+    const int row = datasetRowAt(current.row());
     if (row < 0 || m_dataset->recNo() == row)
         return;
     try {
@@ -274,13 +294,17 @@ void DataGrid::onDatasetCurrentChanged()
     const QModelIndex current = m_view->currentIndex();
     const QList<int> visible = visibleColumns();
     const int column = current.isValid() ? current.column() : (visible.isEmpty() ? 0 : visible.first());
-    const QModelIndex target = m_proxy->mapFromSource(m_model->index(row, column));
+    const QModelIndex target = viewIndex(row, column);
     if (target.isValid() && target.row() != current.row())
         m_view->selectionModel()->setCurrentIndex(target, QItemSelectionModel::NoUpdate);
 }
 
 void DataGrid::updateCurrentRowBrush()
 {
+    if (m_wholeRowHighlight) {
+        m_proxy->setCurrentRowBrush(palette().highlight(), palette().highlightedText());
+        return;
+    }
     QColor tint = palette().color(QPalette::Highlight);
     tint.setAlpha(48);
     m_proxy->setCurrentRowBrush(tint);

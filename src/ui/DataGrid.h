@@ -2,9 +2,13 @@
 
 #include "DataGridFooter.h"
 #include "GridColumn.h"
+#include "clients/ExportTable.h"
 #include "reports/ReportText.h"
 
+#include <QPair>
+#include <QPersistentModelIndex>
 #include <QPointer>
+#include <QSet>
 #include <QStringList>
 #include <QWidget>
 
@@ -19,6 +23,7 @@ class Dataset;
 namespace quotaly::ui {
 
 class DatasetTableModel;
+class GridHeaderView;
 class GridProxyModel;
 
 /// The grid every window of the program shows a dataset in: a table view over the dataset's table model
@@ -29,6 +34,10 @@ class GridProxyModel;
 /// has a format of its own. The view's current row follows the dataset's current row and the other way round.
 /// Selection is by cell, several rows and rectangles at once (Shift, Ctrl). Inside the grid Ctrl+C and
 /// Ctrl+Insert copy the selection without a header block and Ctrl+A selects all.
+///
+/// Rows can be sorted by several columns (by the texts shown, in the locale's order), filtered by column,
+/// searched by typing and grouped under heading rows; each of these is switched on per grid. Whatever the
+/// grid shows follows the dataset as rows are added, deleted, changed or reloaded.
 class DataGrid : public QWidget
 {
     Q_OBJECT
@@ -72,6 +81,44 @@ public:
     /// The footer text under a field's column, as displayed.
     QString footerText(const QString &field) const;
 
+    // --- Order ----------------------------------------------------------------------------------------
+    using SortFields = QList<QPair<QString, Qt::SortOrder>>;
+    /// Header clicks sort: a plain click by that column only (again: the other way round), Shift+click adds
+    /// the column as the next key (or turns a key round), Ctrl+click takes the column out of the sort.
+    void setSortingEnabled(bool enabled);
+    bool isSortingEnabled() const { return m_sortingEnabled; }
+    /// Replaces the sort: fields in priority order with their direction; empty: the dataset's order.
+    void setSortOrder(const SortFields &fields);
+    SortFields sortOrder() const;
+    /// Columns can be dragged to another place in the header (on with sorting).
+    void setColumnsMovable(bool movable);
+
+    // --- Rows -----------------------------------------------------------------------------------------
+    /// Selection by whole rows, several with Ctrl and Shift.
+    void setRowSelect(bool on);
+    /// The focused row is drawn highlighted across all columns, not just tinted.
+    void setWholeRowHighlight(bool on);
+    /// The data rows the grid holds now (after filtering; group headings are not rows).
+    int displayRowCount() const;
+    /// Dataset row numbers in display order (after sorting, filtering and grouping; rows of collapsed groups
+    /// included).
+    QList<int> displayedDatasetRows() const;
+    /// The texts of a dataset row as the grid displays them; a field without a column gives the dataset's text.
+    QStringList displayTexts(int datasetRow, const QStringList &fields) const;
+    /// Focuses a row the grid shows, moving the dataset to it too; nothing for a row the grid does not show.
+    void setCurrentDatasetRow(int datasetRow);
+    /// The dataset rows holding selected cells of visible columns, in display order.
+    QList<int> selectedDatasetRows() const;
+    /// Replaces the selection by these dataset rows; rows the grid does not show are skipped.
+    void selectDatasetRows(const QList<int> &datasetRows);
+    /// The field whose value identifies a row: the selection then follows the rows by that value, even
+    /// through a reload of the dataset. Empty: the selection follows the rows while they exist.
+    void setKeyField(const QString &field);
+    const QString &keyField() const { return m_keyField; }
+    /// The visible columns in display order with their titles and the rows in display order as displayed;
+    /// group headings as lines of their own; no footer.
+    ExportTable exportTable() const;
+
     // --- Selection and clipboard ----------------------------------------------------------------------
     /// Selects every row and column; nothing when the dataset is closed or empty.
     void selectAll();
@@ -103,6 +150,15 @@ protected:
 
 private:
     int columnOf(const QString &field) const;
+    int datasetRowAt(int viewRow) const;
+    QModelIndex viewIndex(int datasetRow, int column) const;
+    void onHeaderSortClicked(int column, Qt::KeyboardModifiers modifiers);
+    void onRowsChanging();
+    void onRowsChanged();
+    void onAboutToReset();
+    void onReset();
+    void rememberSelectedKeys();
+    QList<int> rowsWithKeys(const QSet<QString> &keys) const;
     GridColumn &settings(const QString &field);
     void settingsChanged();
     void applyColumns();
@@ -120,6 +176,7 @@ private:
     void updateCurrentRowBrush();
 
     QTableView *m_view;
+    GridHeaderView *m_header;
     GridProxyModel *m_proxy;
     DataGridFooter *m_footer;
     QScrollBar *m_scrollBar; // below the footer, mirrors the view's own horizontal scroll bar
@@ -129,6 +186,12 @@ private:
     mutable QList<FooterCell> m_footerCells; // worked out when first needed after a change
     mutable bool m_footerValid = false;
     bool m_applyingColumns = false;
+    bool m_sortingEnabled = false;
+    bool m_wholeRowHighlight = false;
+    QString m_keyField;
+    QSet<QString> m_selectedKeys;                // with a key field: the key values of the selected rows
+    QList<QPersistentModelIndex> m_keptSelection; // without one: the selected rows across a reset of the view
+    bool m_rowsChanging = false;                 // the view's rows are being changed; the selection is in flux
 };
 
 } // namespace quotaly::ui

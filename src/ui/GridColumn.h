@@ -25,6 +25,26 @@ struct ColumnFooter
     bool bold = true;
 };
 
+/// A filter on the texts a column shows, compared without regard to case.
+struct ColumnFilter
+{
+    QString text;
+    bool exactValue = false; ///< the whole text equals `text`; otherwise it contains `text`
+
+    bool operator==(const ColumnFilter &) const = default;
+};
+
+/// Roles a grid's models answer besides Qt's own.
+enum GridRole
+{
+    SortRankRole = Qt::UserRole + 100, ///< header: 1-based place of the column in the sort, 0 when not sorted by it
+    SortOrderRole,                     ///< header: the column's sort direction (Qt::SortOrder)
+    FilterActiveRole,                  ///< header: true when the column has a filter
+    GroupHeadingRole,                  ///< cell of a group heading row: the heading's text ("FULLNAME : Acme (3)")
+    GroupLevelRole,                    ///< cell of a group heading row: its level, 0 for the outermost
+    GroupExpandedRole,                 ///< cell of a group heading row: true when its rows show
+};
+
 /// How a grid shows one dataset field. Kept by field name, so it survives reloads of the dataset.
 struct GridColumn
 {
@@ -35,6 +55,7 @@ struct GridColumn
     bool hidden = false;
     bool readOnly = false;
     ColumnFooter footer;
+    std::optional<ColumnFilter> filter; ///< unset: every row passes
 };
 
 } // namespace quotaly::ui

@@ -9,8 +9,10 @@ list(APPEND QUOTALY_GUI_SOURCES
     ui/FormStorage.h ui/FormStorage.cpp
     ui/QuotalyApplication.h ui/QuotalyApplication.cpp
     ui/GridColumn.h
+    ui/GridCollationCache.h ui/GridCollationCache.cpp
     ui/GridProxyModel.h ui/GridProxyModel.cpp
+    ui/GridHeaderView.h ui/GridHeaderView.cpp
     ui/DataGridFooter.h ui/DataGridFooter.cpp
     ui/GridPrinter.h ui/GridPrinter.cpp
-    ui/DataGrid.h ui/DataGrid.cpp ui/DataGridOutput.cpp
+    ui/DataGrid.h ui/DataGrid.cpp ui/DataGridOutput.cpp ui/DataGridRows.cpp
 )

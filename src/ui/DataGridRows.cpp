@@ -1,0 +1,289 @@
+// DataGrid: the rows it holds — their order, selection by dataset row, the key field and export.
+#include "DataGrid.h"
+
+#include "DatasetTableModel.h"
+#include "Dialogs.h"
+#include "GridHeaderView.h"
+#include "GridProxyModel.h"
+#include "dataset/Dataset.h"
+#include "dataset/Error.h"
+
+#include <algorithm>
+#include <vector>
+
+#include <QItemSelectionModel>
+#include <QTableView>
+
+namespace quotaly::ui {
+
+// --- Mapping between view rows and dataset rows -------------------------------------------------------------
+
+int DataGrid::datasetRowAt(int viewRow) const
+{
+    if (m_proxy->columnCount() == 0)
+        return -1;
+    return m_proxy->mapToSource(m_proxy->index(viewRow, 0)).row();
+}
+
+QModelIndex DataGrid::viewIndex(int datasetRow, int column) const
+{
+    if (!m_model || datasetRow < 0 || datasetRow >= m_model->rowCount())
+        return {};
+    return m_proxy->mapFromSource(m_model->index(datasetRow, column));
+}
+
+// --- Order --------------------------------------------------------------------------------------------------
+
+void DataGrid::setSortingEnabled(bool enabled)
+{
+    m_sortingEnabled = enabled;
+    m_header->setSortClicks(enabled);
+    if (enabled)
+        setColumnsMovable(true);
+}
+
+void DataGrid::setSortOrder(const SortFields &fields)
+{
+    m_proxy->setSortFields(fields);
+}
+
+DataGrid::SortFields DataGrid::sortOrder() const
+{
+    return m_proxy->sortFields();
+}
+
+void DataGrid::setColumnsMovable(bool movable)
+{
+    m_header->setSectionsMovable(movable);
+}
+
+void DataGrid::onHeaderSortClicked(int column, Qt::KeyboardModifiers modifiers)
+{
+    const QString field = m_proxy->fieldName(column);
+    if (field.isEmpty())
+        return;
+    SortFields order = sortOrder();
+    const auto at = std::find_if(order.begin(), order.end(),
+                                 [&](const auto &key) { return key.first.compare(field, Qt::CaseInsensitive) == 0; });
+    auto turned = [](Qt::SortOrder o) { return o == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder; };
+    if (modifiers & Qt::ControlModifier) {
+        if (at != order.end())
+            order.erase(at);
+    } else if (modifiers & Qt::ShiftModifier) {
+        if (at != order.end())
+            at->second = turned(at->second);
+        else
+            order.append({field, Qt::AscendingOrder});
+    } else {
+        const bool onlyKey = at != order.end() && order.size() == 1;
+        order = {{field, onlyKey ? turned(at->second) : Qt::AscendingOrder}};
+    }
+    setSortOrder(order);
+    if (m_view->currentIndex().isValid())
+        m_view->scrollTo(m_view->currentIndex());
+}
+
+// --- Rows ---------------------------------------------------------------------------------------------------
+
+void DataGrid::setRowSelect(bool on)
+{
+    m_view->setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+}
+
+void DataGrid::setWholeRowHighlight(bool on)
+{
+    m_wholeRowHighlight = on;
+    updateCurrentRowBrush();
+}
+
+int DataGrid::displayRowCount() const
+{
+    return m_proxy->rowCount();
+}
+
+QList<int> DataGrid::displayedDatasetRows() const
+{
+    QList<int> rows;
+    if (m_proxy->columnCount() == 0)
+        return rows;
+    const int count = m_proxy->rowCount();
+    rows.reserve(count);
+    for (int r = 0; r < count; ++r)
+        rows << m_proxy->mapToSource(m_proxy->index(r, 0)).row();
+    return rows;
+}
+
+QStringList DataGrid::displayTexts(int datasetRow, const QStringList &fields) const
+{
+    QStringList texts;
+    const bool valid = m_model && m_dataset && datasetRow >= 0 && datasetRow < m_model->rowCount();
+    for (const QString &field : fields) {
+        const int column = valid ? columnOf(field) : -1;
+        const int datasetField = valid ? m_dataset->fieldIndex(field) : -1;
+        if (column >= 0)
+            texts << m_proxy->displayText(datasetRow, column);
+        else if (datasetField >= 0)
+            texts << m_dataset->displayText(datasetRow, datasetField);
+        else
+            texts << QString();
+    }
+    return texts;
+}
+
+void DataGrid::setCurrentDatasetRow(int datasetRow)
+{
+    if (!m_dataset || !m_dataset->isActive() || !viewIndex(datasetRow, 0).isValid())
+        return;
+    try {
+        m_dataset->setRecNo(datasetRow);
+    } catch (const Error &e) {
+        dialogs().message(this, e.text(), Dialogs::Kind::Error);
+    }
+    onDatasetCurrentChanged();
+    if (m_view->currentIndex().isValid())
+        m_view->scrollTo(m_view->currentIndex());
+}
+
+QList<int> DataGrid::selectedDatasetRows() const
+{
+    const QAbstractItemModel *model = m_view->model();
+    std::vector<bool> marked(size_t(model->rowCount()), false);
+    for (const QItemSelectionRange &range : m_view->selectionModel()->selection()) {
+        bool visible = false;
+        for (int c = range.left(); c <= range.right() && !visible; ++c)
+            visible = !m_view->isColumnHidden(c);
+        for (int r = range.top(); visible && r <= range.bottom() && r < int(marked.size()); ++r)
+            marked[size_t(r)] = true;
+    }
+    QList<int> rows;
+    for (int r = 0; r < int(marked.size()); ++r) {
+        if (marked[size_t(r)]) {
+            const int row = datasetRowAt(r);
+            if (row >= 0)
+                rows << row;
+        }
+    }
+    return rows;
+}
+
+void DataGrid::selectDatasetRows(const QList<int> &datasetRows)
+{
+    std::vector<int> viewRows;
+    for (const int row : datasetRows) {
+        const QModelIndex index = viewIndex(row, 0);
+        if (index.isValid())
+            viewRows.push_back(index.row());
+    }
+    std::sort(viewRows.begin(), viewRows.end());
+    viewRows.erase(std::unique(viewRows.begin(), viewRows.end()), viewRows.end());
+
+    // Runs of neighbouring rows become one range each.
+    const QAbstractItemModel *model = m_view->model();
+    const int lastColumn = model->columnCount() - 1;
+    QItemSelection selection;
+    for (size_t i = 0; i < viewRows.size() && lastColumn >= 0;) {
+        size_t end = i;
+        while (end + 1 < viewRows.size() && viewRows[end + 1] == viewRows[end] + 1)
+            ++end;
+        selection.select(model->index(viewRows[i], 0), model->index(viewRows[end], lastColumn));
+        i = end + 1;
+    }
+    m_view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+// --- Key field and the selection across changes -------------------------------------------------------------
+
+void DataGrid::setKeyField(const QString &field)
+{
+    m_keyField = field;
+    m_selectedKeys.clear();
+    rememberSelectedKeys();
+}
+
+void DataGrid::rememberSelectedKeys()
+{
+    const int field = m_dataset && !m_keyField.isEmpty() ? m_dataset->fieldIndex(m_keyField) : -1;
+    if (field < 0 || m_rowsChanging)
+        return;
+    m_selectedKeys.clear();
+    for (const int row : selectedDatasetRows())
+        m_selectedKeys.insert(m_dataset->valueAt(row, field).toString());
+}
+
+QList<int> DataGrid::rowsWithKeys(const QSet<QString> &keys) const
+{
+    QList<int> rows;
+    const int field = m_dataset && !m_keyField.isEmpty() ? m_dataset->fieldIndex(m_keyField) : -1;
+    if (field < 0 || keys.isEmpty() || !m_model)
+        return rows;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        if (keys.contains(m_dataset->valueAt(row, field).toString()))
+            rows << row;
+    }
+    return rows;
+}
+
+void DataGrid::onRowsChanging()
+{
+    m_rowsChanging = true;
+}
+
+void DataGrid::onRowsChanged()
+{
+    m_rowsChanging = false;
+    rememberSelectedKeys();
+}
+
+void DataGrid::onAboutToReset()
+{
+    m_rowsChanging = true;
+    m_keptSelection.clear();
+    if (!m_model || !m_keyField.isEmpty())
+        return;
+    for (const int row : selectedDatasetRows())
+        m_keptSelection << QPersistentModelIndex(m_model->index(row, 0));
+}
+
+void DataGrid::onReset()
+{
+    applyColumns();
+    onDatasetCurrentChanged();
+    QList<int> rows;
+    if (!m_keyField.isEmpty()) {
+        rows = rowsWithKeys(m_selectedKeys);
+    } else {
+        for (const QPersistentModelIndex &index : std::as_const(m_keptSelection)) {
+            if (index.isValid())
+                rows << index.row();
+        }
+    }
+    m_keptSelection.clear();
+    m_rowsChanging = false;
+    if (!rows.isEmpty())
+        selectDatasetRows(rows);
+    rememberSelectedKeys();
+}
+
+// --- Export -------------------------------------------------------------------------------------------------
+
+ExportTable DataGrid::exportTable() const
+{
+    ExportTable table;
+    if (window() != this)
+        table.title = window()->windowTitle();
+    const QList<int> columns = visibleColumns();
+    for (const int c : columns) {
+        table.captions << m_proxy->headerData(c, Qt::Horizontal).toString();
+        table.numeric << m_proxy->isNumeric(c);
+    }
+    for (const int row : displayedDatasetRows()) {
+        QStringList cells;
+        cells.reserve(columns.size());
+        for (const int c : columns)
+            cells << m_proxy->displayText(row, c);
+        table.addRow(cells);
+    }
+    return table;
+}
+
+} // namespace quotaly::ui

@@ -1,5 +1,9 @@
 list(APPEND QUOTALY_CORE_SOURCES
     clients/ExportTable.h
+    clients/DelimitedTextWriter.h clients/DelimitedTextWriter.cpp
+    clients/Html32Writer.h clients/Html32Writer.cpp
+    clients/Biff4Writer.h clients/Biff4Writer.cpp
+    clients/ExportFile.h clients/ExportFile.cpp
     clients/ClientList.h clients/ClientList.cpp
     clients/ClientImportParser.h clients/ClientImportParser.cpp
     clients/ClientImporter.h clients/ClientImporter.cpp

@@ -5,12 +5,14 @@
 #include "clients/ClientImportParser.h"
 #include "clients/ClientImporter.h"
 #include "clients/ClientList.h"
+#include "clients/ExportFile.h"
 #include "dataset/Error.h"
 #include "dataset/RowCollator.h"
 
 #include <memory>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 
 namespace quotaly::cli {
@@ -19,12 +21,16 @@ namespace {
 
 const char kUsage[] =
     "Usage: quotaly-cli clients list [--data DIR]\n"
+    "       quotaly-cli clients export FILE [--format csv|txt|html|xls] [--data DIR]\n"
     "       quotaly-cli clients import FILE [--delimiter C] [--save] [--data DIR]\n"
     "       quotaly-cli clients duplicates [--delete [--save]] [--data DIR]\n"
     "The client list of Quotaly's data folder, sorted as the client list window first shows it (every column\n"
     "ascending, by the rules of the system's language).\n"
     "  list             print one client a line, its eleven fields separated by TAB characters\n"
     "                   (a TAB, line break or backslash inside a value is shown as \\t, \\r, \\n, \\\\)\n"
+    "  export FILE      write the list to FILE as the client list window's Export does; the format follows\n"
+    "                   --format, else the file's extension (.csv, .txt, .htm or .html, .xls); a name without\n"
+    "                   any extension gets the format's\n"
     "  import FILE      add the clients of a delimited text file as the import window does; prints the summary\n"
     "  duplicates       print how many clients repeat the one before them in every field\n"
     "  --delimiter C    split the import file at C (one character, or \"tab\") instead of the detected one;\n"
@@ -38,6 +44,7 @@ struct Options
     QString action;
     QString file;
     QString data;
+    QString format;
     std::optional<QString> delimiter;
     bool save = false;
     bool deleteDuplicates = false;
@@ -50,30 +57,49 @@ bool allowed(const Options &o, const QString &option)
         return option == u"--delimiter" || option == u"--save";
     if (o.action == u"duplicates")
         return option == u"--delete" || option == u"--save";
+    if (o.action == u"export")
+        return option == u"--format";
     return false;
+}
+
+// The format asked for with --format, else the one of the file's extension.
+std::optional<ExportFormat> exportFormat(const Options &o)
+{
+    if (o.format.isEmpty())
+        return exportFormatForFile(o.file);
+    const QString f = o.format.toLower();
+    if (f == u"csv")
+        return ExportFormat::Csv;
+    if (f == u"txt")
+        return ExportFormat::Tab;
+    if (f == u"html" || f == u"htm")
+        return ExportFormat::Html;
+    if (f == u"xls")
+        return ExportFormat::Excel;
+    return std::nullopt;
 }
 
 // Parses the arguments; returns an error text, empty when they are fine.
 QString parseOptions(QStringList args, Options &o)
 {
     if (args.isEmpty() || args.first().startsWith(u'-'))
-        return QStringLiteral("missing the action (list, import or duplicates)");
+        return QStringLiteral("missing the action (list, export, import or duplicates)");
     o.action = args.takeFirst();
-    if (!QStringList{"list", "import", "duplicates"}.contains(o.action))
+    if (!QStringList{"list", "export", "import", "duplicates"}.contains(o.action))
         return QStringLiteral("unknown action \"%1\"").arg(o.action);
     while (!args.isEmpty()) {
         const QString a = args.takeFirst();
         if (a.startsWith(u'-') && a != u"--data" && !allowed(o, a))
             return QStringLiteral("%1 does not go with %2").arg(a, o.action);
-        if (a == u"--data" || a == u"--delimiter") {
+        if (a == u"--data" || a == u"--delimiter" || a == u"--format") {
             if (args.isEmpty())
                 return QStringLiteral("%1 needs a value").arg(a);
-            (a == u"--data" ? o.data : o.delimiter.emplace()) = args.takeFirst();
+            (a == u"--data" ? o.data : a == u"--format" ? o.format : o.delimiter.emplace()) = args.takeFirst();
         } else if (a == u"--save") {
             o.save = true;
         } else if (a == u"--delete") {
             o.deleteDuplicates = true;
-        } else if (o.action == u"import" && o.file.isEmpty()) {
+        } else if ((o.action == u"import" || o.action == u"export") && o.file.isEmpty()) {
             o.file = a;
         } else {
             return QStringLiteral("unexpected argument \"%1\"").arg(a);
@@ -81,6 +107,12 @@ QString parseOptions(QStringList args, Options &o)
     }
     if (o.action == u"import" && o.file.isEmpty())
         return QStringLiteral("missing the file to import");
+    if (o.action == u"export" && o.file.isEmpty())
+        return QStringLiteral("missing the file to export to");
+    if (o.action == u"export" && !exportFormat(o))
+        return o.format.isEmpty()
+                   ? QStringLiteral("cannot tell the format from the name \"%1\"; give --format").arg(o.file)
+                   : QStringLiteral("unknown format \"%1\" (csv, txt, html or xls)").arg(o.format);
     if (o.delimiter && o.delimiter->size() > 1 && *o.delimiter != u"tab")
         return QStringLiteral("--delimiter takes one character or \"tab\"");
     if (o.action == u"duplicates" && o.save && !o.deleteDuplicates)
@@ -155,6 +187,25 @@ int list(const Options &o, Streams &io)
     return ExitOk;
 }
 
+int exportList(const Options &o, Streams &io)
+{
+    const ExportFormat format = *exportFormat(o);
+    QString fileName = o.file;
+    if (!QFileInfo(fileName).fileName().contains(u'.'))
+        fileName += exportExtension(format);
+    const std::unique_ptr<TDM> dm = openData(o);
+    const SortedClients sorted = sortedClients(*dm->Clients);
+    ExportTable table;
+    table.title = QStringLiteral("Clients");
+    table.captions = clientListFields();
+    table.numeric = QList<bool>(table.captions.size(), false);
+    for (int row : sorted.order)
+        table.addRow(sorted.texts.at(row));
+    writeExportFile(fileName, format, table);
+    io.out << sorted.order.size() << " clients written to " << QDir::toNativeSeparators(fileName) << '\n';
+    return ExitOk;
+}
+
 int importFile(const Options &o, Streams &io)
 {
     std::optional<QChar> delimiter;
@@ -208,6 +259,8 @@ int runClients(const QStringList &args, Streams &io)
     try {
         if (options.action == u"list")
             return list(options, io);
+        if (options.action == u"export")
+            return exportList(options, io);
         if (options.action == u"import")
             return importFile(options, io);
         return duplicates(options, io);

@@ -2,6 +2,7 @@
 #include "app/TDM.h"
 #include "common/TestEnv.h"
 
+#include <QDir>
 #include <QTest>
 
 using namespace quotaly;
@@ -78,6 +79,78 @@ private slots:
                                        tabs({"Zeta", "Z1"})})
                                   .join(u'\n') +
                               u'\n');
+    }
+
+    void exportFormats_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("starts");
+        const QByteArray header = "FULLNAME,VATNo,AddressLine1,AddressLine2,AddressLine3,Tel,Fax,EMail,www,"
+                                  "Additional1,Additional2\r\n\r\n";
+        QTest::newRow("csv by extension") << QStringList{"list.csv"} << "list.csv" << header;
+        QTest::newRow("csv format keeps another extension")
+            << QStringList{"list.dat", "--format", "csv"} << "list.dat" << header;
+        QTest::newRow("tab text gets its extension")
+            << QStringList{"list", "--format", "txt"} << "list.txt" << QByteArray(header).replace(',', '\t');
+        QTest::newRow("html") << QStringList{"list.htm"} << "list.htm"
+                              << QByteArray("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 3.2//EN\">");
+        QTest::newRow("worksheet") << QStringList{"list", "--format", "xls"} << "list.xls"
+                                   << QByteArray("\x09\x04\x06\x00\x00\x00\x10\x00", 8);
+    }
+
+    void exportFormats()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, starts);
+        test::TestEnv env;
+        const QString dir = dataWith(env, {{"beta", "b2"}, {"Acme", "A1"}, {QStringLiteral("Ähre")}});
+        args[0] = env.path(args[0]);
+        const test::CliRun run = clients(QStringList{"export"} + args + QStringList{"--data", dir});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QStringLiteral("3 clients written to %1\n").arg(env.path(written)));
+        const QByteArray bytes = test::TestEnv::read(env.path(written));
+        QVERIFY2(bytes.startsWith(starts), bytes.left(200).constData());
+        const qsizetype acme = bytes.indexOf("Acme");
+        // The worksheet holds its texts in the Windows code page, the other formats in UTF-8.
+        const QString ahreText = QStringLiteral("Ähre");
+        const qsizetype ahre = bytes.indexOf(written.endsWith(".xls") ? ahreText.toLatin1() : ahreText.toUtf8());
+        const qsizetype beta = bytes.indexOf("beta");
+        QVERIFY(acme > 0 && acme < ahre && ahre < beta);
+    }
+
+    void exportFailures_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no format") << QStringList{"%1/list.dat"} << 1 << "cannot tell the format from the name";
+        QTest::newRow("unknown format") << QStringList{"%1/list", "--format", "pdf"} << 1 << "unknown format \"pdf\"";
+        QTest::newRow("no file") << QStringList{"--format", "csv"} << 1 << "missing the file to export to";
+        QTest::newRow("missing folder") << QStringList{"%1/none/list.csv"} << 2
+                                        << "quotaly-cli: Cannot write the file %1/none/list.csv: the folder %1/none "
+                                           "does not exist.\n";
+    }
+
+    void exportFailures()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        test::TestEnv env;
+        const QString dir = dataWith(env, {{"Acme"}});
+        for (QString &arg : args)
+            arg.replace(QStringLiteral("%1"), env.dir());
+        const test::CliRun run = clients(QStringList{"export"} + args + QStringList{"--data", dir});
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(run.out, QString());
+        if (exitCode == 2)
+            QCOMPARE(run.err, QString(message).replace(QStringLiteral("%1"), env.dir()));
+        else
+            QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QCOMPARE(QDir(env.dir()).entryList({"list*"}), QStringList());
     }
 
     void importSavesOnlyWhenAsked()

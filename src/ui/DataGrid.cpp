@@ -2,6 +2,8 @@
 
 #include "DatasetTableModel.h"
 #include "Dialogs.h"
+#include "GridFilterBar.h"
+#include "GridFilterPopup.h"
 #include "GridHeaderView.h"
 #include "GridProxyModel.h"
 #include "dataset/Dataset.h"
@@ -23,11 +25,17 @@ DataGrid::DataGrid(QWidget *parent)
       m_proxy(new GridProxyModel(this)),
       m_footer(new DataGridFooter(
           m_view, [this](int column) { return footerCell(column); }, this)),
-      m_scrollBar(new QScrollBar(Qt::Horizontal, this))
+      m_scrollBar(new QScrollBar(Qt::Horizontal, this)), m_filterBar(new GridFilterBar(this))
 {
     m_view->setObjectName(QStringLiteral("gridView"));
     m_header->setSectionsClickable(true);
     m_view->setHorizontalHeader(m_header);
+    // A change of rows may move the view's current row (off a row that goes, say) while the dataset is in the
+    // middle of that very change; the grid must know before the view reacts, so these come first.
+    connect(m_proxy, &QAbstractItemModel::rowsAboutToBeInserted, this, &DataGrid::onRowsChanging);
+    connect(m_proxy, &QAbstractItemModel::rowsAboutToBeRemoved, this, &DataGrid::onRowsChanging);
+    connect(m_proxy, &QAbstractItemModel::layoutAboutToBeChanged, this, &DataGrid::onRowsChanging);
+    connect(m_proxy, &QAbstractItemModel::modelAboutToBeReset, this, &DataGrid::onAboutToReset);
     m_view->setModel(m_proxy);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -52,6 +60,7 @@ DataGrid::DataGrid(QWidget *parent)
     layout->addWidget(m_view);
     layout->addWidget(m_footer);
     layout->addWidget(m_scrollBar);
+    layout->addWidget(m_filterBar);
 
     QScrollBar *own = m_view->horizontalScrollBar();
     connect(own, &QScrollBar::rangeChanged, this, &DataGrid::syncScrollBar);
@@ -70,18 +79,19 @@ DataGrid::DataGrid(QWidget *parent)
             });
 
     // The view's rows: while they change the selection is in flux; a reset loses it, so it is kept aside.
+    // (The notices that a change begins are connected ahead of the view, see above.)
     const QAbstractItemModel *rows = m_view->model();
-    connect(rows, &QAbstractItemModel::rowsAboutToBeInserted, this, &DataGrid::onRowsChanging);
-    connect(rows, &QAbstractItemModel::rowsAboutToBeRemoved, this, &DataGrid::onRowsChanging);
-    connect(rows, &QAbstractItemModel::layoutAboutToBeChanged, this, &DataGrid::onRowsChanging);
     connect(rows, &QAbstractItemModel::rowsInserted, this, &DataGrid::onRowsChanged);
     connect(rows, &QAbstractItemModel::rowsRemoved, this, &DataGrid::onRowsChanged);
     connect(rows, &QAbstractItemModel::layoutChanged, this, &DataGrid::onRowsChanged);
-    connect(rows, &QAbstractItemModel::modelAboutToBeReset, this, &DataGrid::onAboutToReset);
     connect(rows, &QAbstractItemModel::modelReset, this, &DataGrid::onReset);
 
     connect(m_header, &QHeaderView::sectionResized, this, &DataGrid::onSectionResized);
     connect(m_header, &GridHeaderView::sortClicked, this, &DataGrid::onHeaderSortClicked);
+    connect(m_header, &GridHeaderView::filterButtonClicked, this,
+            [this](int column) { showColumnFilter(m_proxy->fieldName(column)); });
+    connect(m_header, &QWidget::customContextMenuRequested, this, &DataGrid::onHeaderMenu);
+    connect(m_filterBar, &GridFilterBar::clearClicked, this, &DataGrid::clearColumnFilters);
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DataGrid::onViewCurrentChanged);
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_rowsChanging)
@@ -93,9 +103,15 @@ DataGrid::DataGrid(QWidget *parent)
 DataGrid::~DataGrid()
 {
     // The children go after this body and some of them signal on the way out: nothing may reach the grid then.
-    const QObject *senders[] = {
-        m_proxy,         m_model, m_view->horizontalHeader(), m_view->selectionModel(), m_view->horizontalScrollBar(),
-        m_dataset.data()};
+    const QObject *senders[] = {m_proxy,
+                                m_model,
+                                m_view->model(),
+                                m_view->horizontalHeader(),
+                                m_view->selectionModel(),
+                                m_view->horizontalScrollBar(),
+                                m_dataset.data(),
+                                m_filterBar,
+                                m_filterPopup};
     for (const QObject *sender : senders) {
         if (sender)
             disconnect(sender, nullptr, this, nullptr);
@@ -216,6 +232,7 @@ void DataGrid::applyColumns()
     updateHeaderHeight();
     m_footer->setVisible(hasFooter());
     invalidateFooter();
+    updateFilterBar();
 }
 
 // As wide as the field's display width in digits, and as the longest word of the title (which wraps).
@@ -271,7 +288,8 @@ void DataGrid::onSectionResized(int column, int, int newSize)
 
 void DataGrid::onViewCurrentChanged(const QModelIndex &current)
 {
-    if (!current.isValid() || !m_dataset || !m_dataset->isActive())
+    // The view moves its current row itself when rows come and go; only the user's moves move the dataset.
+    if (!current.isValid() || !m_dataset || !m_dataset->isActive() || m_rowsChanging)
         return;
     const int row = datasetRowAt(current.row());
     if (row < 0 || m_dataset->recNo() == row)

@@ -23,7 +23,10 @@ class Dataset;
 namespace quotaly::ui {
 
 class DatasetTableModel;
+class GridFilterBar;
+class GridFilterPopup;
 class GridHeaderView;
+class GridIncrementalSearch;
 class GridProxyModel;
 
 /// The grid every window of the program shows a dataset in: a table view over the dataset's table model
@@ -93,6 +96,30 @@ public:
     /// Columns can be dragged to another place in the header (on with sorting).
     void setColumnsMovable(bool movable);
 
+    /// Typing letters in the grid moves to the first row whose text in the current column starts with them
+    /// (without regard to case); Backspace takes one back; a pause, Esc or moving starts afresh.
+    void setIncrementalSearchEnabled(bool enabled);
+    bool isIncrementalSearchEnabled() const { return m_search != nullptr; }
+    /// What has been typed for the search going on; empty when none is.
+    QString incrementalSearchText() const;
+
+    // --- Filter ---------------------------------------------------------------------------------------
+    /// Every column header gets a drop-down to filter by: "(All)", "(Custom...)" (a text the column contains)
+    /// and the column's values. A bar under the grid shows the filter and clears it.
+    void setColumnFilterEnabled(bool enabled);
+    bool isColumnFilterEnabled() const { return m_filterEnabled; }
+    /// Filters by a column's text, without regard to case: equal to `text` (exactValue) or containing it.
+    /// Filters of several columns all apply. An empty contains-text removes the column's filter.
+    void setColumnFilter(const QString &field, const QString &text, bool exactValue);
+    void clearColumnFilters();
+    bool isFiltered() const;
+    /// The filter in words, as the filter bar shows it ("City contains \"ro\" and FULLNAME = \"Acme\"").
+    QString filterDescription() const;
+    /// The values a column's drop-down offers.
+    QStringList columnFilterValues(const QString &field) const;
+    /// Opens a column's filter drop-down under its title.
+    void showColumnFilter(const QString &field);
+
     // --- Rows -----------------------------------------------------------------------------------------
     /// Selection by whole rows, several with Ctrl and Shift.
     void setRowSelect(bool on);
@@ -153,6 +180,9 @@ private:
     int datasetRowAt(int viewRow) const;
     QModelIndex viewIndex(int datasetRow, int column) const;
     void onHeaderSortClicked(int column, Qt::KeyboardModifiers modifiers);
+    void updateFilterBar();
+    void updateHeaderMenu();
+    void onHeaderMenu(const QPoint &pos);
     void onRowsChanging();
     void onRowsChanged();
     void onAboutToReset();
@@ -180,6 +210,10 @@ private:
     GridProxyModel *m_proxy;
     DataGridFooter *m_footer;
     QScrollBar *m_scrollBar; // below the footer, mirrors the view's own horizontal scroll bar
+    GridFilterBar *m_filterBar;
+    GridIncrementalSearch *m_search = nullptr;
+    GridFilterPopup *m_filterPopup = nullptr; // made when first opened
+    QString m_filterField;                    // the column the drop-down is open for
     DatasetTableModel *m_model = nullptr;
     QPointer<Dataset> m_dataset;
     QStringList m_pageHeader;
@@ -187,6 +221,7 @@ private:
     mutable bool m_footerValid = false;
     bool m_applyingColumns = false;
     bool m_sortingEnabled = false;
+    bool m_filterEnabled = false;
     bool m_wholeRowHighlight = false;
     QString m_keyField;
     QSet<QString> m_selectedKeys;                // with a key field: the key values of the selected rows

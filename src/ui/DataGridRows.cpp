@@ -4,6 +4,7 @@
 #include "DatasetTableModel.h"
 #include "Dialogs.h"
 #include "GridHeaderView.h"
+#include "GridIncrementalSearch.h"
 #include "GridProxyModel.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
@@ -40,6 +41,7 @@ void DataGrid::setSortingEnabled(bool enabled)
     m_header->setSortClicks(enabled);
     if (enabled)
         setColumnsMovable(true);
+    updateHeaderMenu();
 }
 
 void DataGrid::setSortOrder(const SortFields &fields)
@@ -81,6 +83,23 @@ void DataGrid::onHeaderSortClicked(int column, Qt::KeyboardModifiers modifiers)
     setSortOrder(order);
     if (m_view->currentIndex().isValid())
         m_view->scrollTo(m_view->currentIndex());
+}
+
+void DataGrid::setIncrementalSearchEnabled(bool enabled)
+{
+    if (enabled == (m_search != nullptr))
+        return;
+    if (enabled) {
+        m_search = new GridIncrementalSearch(m_view);
+    } else {
+        delete m_search;
+        m_search = nullptr;
+    }
+}
+
+QString DataGrid::incrementalSearchText() const
+{
+    return m_search ? m_search->text() : QString();
 }
 
 // --- Rows ---------------------------------------------------------------------------------------------------
@@ -231,6 +250,7 @@ void DataGrid::onRowsChanging()
 void DataGrid::onRowsChanged()
 {
     m_rowsChanging = false;
+    onDatasetCurrentChanged(); // the view may have moved its current row off the dataset's
     rememberSelectedKeys();
 }
 

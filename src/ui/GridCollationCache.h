@@ -13,9 +13,13 @@
 namespace quotaly::ui {
 
 /// Compares the texts of a grid's cells the way RowCollator does (by the locale, only identical texts equal),
-/// keeping each cell's collation key once it has been worked out. Keys are made the first time a comparison
-/// needs them, so a sort by many columns only pays for the columns that break ties, and comparing two keys
-/// is a byte comparison. The owner reports row changes so that no stale key is used.
+/// keeping what it works out per row and column: the text, its collation key, and for a column that a whole
+/// sort runs by, each row's rank in that column.
+///
+/// Texts and keys are made the first time a comparison needs them, so a sort by many columns only pays for
+/// the columns that break ties, and identical texts never need a key. Comparing two keys is a byte comparison;
+/// comparing two ranks is an integer comparison. The owner reports row changes, so nothing stale is used:
+/// a changed row loses its texts and keys, and every rank goes (ranks hold only while no row changes).
 class GridCollationCache
 {
 public:
@@ -28,6 +32,9 @@ public:
     void setLocale(const QLocale &locale);
     /// <0, 0 or >0 as row a's text in the column sorts before, with or after row b's.
     int compare(int rowA, int rowB, int column);
+    /// Works out the rank of each of `rowCount` rows in a column, so that comparisons in that column cost an
+    /// integer comparison until a row changes.
+    void rankColumn(int column, int rowCount);
 
     void clear();
     void rowsInserted(int first, int count);
@@ -35,13 +42,22 @@ public:
     void rowsChanged(int first, int last);
 
 private:
-    const QCollatorSortKey &key(int row, int column);
+    struct Column
+    {
+        std::vector<std::optional<QString>> texts;
+        std::vector<std::optional<QCollatorSortKey>> keys;
+        std::vector<int> ranks; // empty unless ranked since the last change
+    };
+
+    Column &column(int index);
+    const QString &text(Column &column, int row, int index);
+    int compareCells(Column &column, int rowA, int rowB, int index);
 
     TextSource m_texts;
     QLocale m_locale;
     QCollator m_collator;
     RowCollator m_rows;
-    std::vector<std::vector<std::optional<QCollatorSortKey>>> m_keys; // [column][row], grown on demand
+    std::vector<Column> m_columns; // grown on demand, as are their rows
 };
 
 } // namespace quotaly::ui

@@ -32,6 +32,7 @@ void GridProxyModel::setTableModel(DatasetTableModel *model)
             m_collation.clear();
         };
         connect(model, &QAbstractItemModel::modelAboutToBeReset, this, forget);
+        connect(model, &QAbstractItemModel::modelReset, this, &GridProxyModel::rankFirstKey);
         connect(model, &QAbstractItemModel::columnsAboutToBeInserted, this, forget);
         connect(model, &QAbstractItemModel::columnsAboutToBeRemoved, this, forget);
         connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, forget);
@@ -236,11 +237,20 @@ void GridProxyModel::applySort()
     const QList<SortKey> &keys = sortKeys();
     // The base class sorts by one column; ours are all in lessThan(), so its direction is always ascending.
     const int column = keys.isEmpty() ? -1 : keys.first().column;
+    rankFirstKey();
     if (sortColumn() != column)
         QSortFilterProxyModel::sort(column, Qt::AscendingOrder);
     else if (column >= 0)
         invalidate();
     emitHeaderChanged();
+}
+
+// Every comparison of a sort looks at the first key, so its ranks are worked out in one go up front.
+void GridProxyModel::rankFirstKey()
+{
+    const QList<SortKey> &keys = sortKeys();
+    if (m_model && !keys.isEmpty())
+        m_collation.rankColumn(keys.first().column, m_model->rowCount());
 }
 
 bool GridProxyModel::lessThan(const QModelIndex &left, const QModelIndex &right) const

@@ -104,6 +104,7 @@ private:
     int columnOfField(const QString &field) const;
     bool acceptsRow(int sourceRow, int ignoredColumn) const;
     void applySort();
+    void rankFirstKey();
     void emitRowChanged(int sourceRow);
     void emitHeaderChanged();
 

@@ -12,7 +12,10 @@ list(APPEND QUOTALY_GUI_SOURCES
     ui/GridCollationCache.h ui/GridCollationCache.cpp
     ui/GridProxyModel.h ui/GridProxyModel.cpp
     ui/GridHeaderView.h ui/GridHeaderView.cpp
+    ui/GridFilterPopup.h ui/GridFilterPopup.cpp
+    ui/GridFilterBar.h ui/GridFilterBar.cpp
+    ui/GridIncrementalSearch.h ui/GridIncrementalSearch.cpp
     ui/DataGridFooter.h ui/DataGridFooter.cpp
     ui/GridPrinter.h ui/GridPrinter.cpp
-    ui/DataGrid.h ui/DataGrid.cpp ui/DataGridOutput.cpp ui/DataGridRows.cpp
+    ui/DataGrid.h ui/DataGrid.cpp ui/DataGridOutput.cpp ui/DataGridRows.cpp ui/DataGridFilter.cpp
 )

@@ -1,96 +1,17 @@
 // The grid's rows: order, selection, key field and export, and how they follow a changing dataset.
-#include "dataset/Dataset.h"
-#include "dataset/RowCollator.h"
-#include "ui/DataGrid.h"
+#include "ClientGrid.h"
 #include "ui/GridColumn.h"
 
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QRandomGenerator>
-#include <QTableView>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 using namespace quotaly;
 using namespace quotaly::ui;
+using namespace quotaly::test;
 
 using SortFields = DataGrid::SortFields;
 Q_DECLARE_METATYPE(SortFields)
-
-namespace {
-
-const QStringList kFields{u"FULLNAME"_s, u"City"_s, u"EMail"_s};
-
-// A client list as the clients window shows it: name, city and mail, a row count in the footer.
-struct Clients
-{
-    Dataset ds{u"Clients"_s};
-    DataGrid grid;
-
-    explicit Clients(const QList<QStringList> &rows)
-    {
-        ds.setFields({FieldDef::text(u"FULLNAME"_s, 60), FieldDef::text(u"City"_s, 30),
-                      FieldDef::text(u"EMail"_s, 70)});
-        ds.createDataSet();
-        for (const QStringList &row : rows)
-            ds.appendRecord({row.value(0), row.value(1), row.value(2)});
-        ds.first();
-        grid.setDataset(&ds);
-        grid.setReadOnly(true);
-        grid.setFooterCount(u"FULLNAME"_s, u"0 Clients"_s);
-        grid.resize(600, 400);
-        grid.show();
-    }
-
-    QStringList names(const QList<int> &rows) const
-    {
-        QStringList result;
-        for (const int row : rows)
-            result << ds.displayText(row, 0);
-        return result;
-    }
-    QStringList shownNames() const { return names(grid.displayedDatasetRows()); }
-    int rowOf(const QString &name) const
-    {
-        for (int r = 0; r < ds.recordCount(); ++r) {
-            if (ds.displayText(r, 0) == name)
-                return r;
-        }
-        return -1;
-    }
-
-    // Where the sort puts the dataset's rows, worked out by RowCollator on the dataset's texts.
-    QList<int> expectedOrder(const SortFields &fields) const
-    {
-        QList<QStringList> rows;
-        for (int r = 0; r < ds.recordCount(); ++r)
-            rows << QStringList{ds.displayText(r, 0), ds.displayText(r, 1), ds.displayText(r, 2)};
-        QList<SortKey> keys;
-        for (const auto &[field, order] : fields)
-            keys << SortKey{int(kFields.indexOf(field)), order == Qt::AscendingOrder};
-        return RowCollator(QLocale()).sortedOrder(rows, keys);
-    }
-};
-
-QPoint sectionCentre(const QHeaderView *header, int logical)
-{
-    return {header->sectionViewportPosition(logical) + header->sectionSize(logical) / 3, header->height() / 2};
-}
-
-void clickHeader(DataGrid &grid, int logical, Qt::KeyboardModifiers modifiers)
-{
-    QHeaderView *header = grid.view()->horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, modifiers, sectionCentre(header, logical));
-}
-
-void clickRow(DataGrid &grid, int viewRow, Qt::KeyboardModifiers modifiers = {})
-{
-    QTableView *view = grid.view();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, modifiers,
-                      view->visualRect(view->model()->index(viewRow, 0)).center());
-}
-
-} // namespace
 
 class tst_DataGridRows : public QObject
 {
@@ -153,7 +74,7 @@ void tst_DataGridRows::sortOrder()
     QFETCH(QList<QStringList>, rows);
     QFETCH(SortFields, sort);
     QFETCH(QStringList, expected);
-    Clients c(rows);
+    ClientGrid c(rows);
     c.grid.setSortOrder(sort);
     QCOMPARE(c.shownNames(), expected);
     QCOMPARE(c.grid.sortOrder(), sort);
@@ -174,7 +95,7 @@ void tst_DataGridRows::sortAgreesWithRowCollator()
         rows << QStringList{pool.at(random.bounded(int(pool.size()))), pool.at(random.bounded(4)),
                             pool.at(random.bounded(int(pool.size())))};
     }
-    Clients c(rows);
+    ClientGrid c(rows);
     const QList<SortFields> sorts{{{u"City"_s, Qt::AscendingOrder}, {u"FULLNAME"_s, Qt::DescendingOrder},
                                    {u"EMail"_s, Qt::AscendingOrder}},
                                   {{u"FULLNAME"_s, Qt::AscendingOrder}},
@@ -227,7 +148,7 @@ void tst_DataGridRows::headerClicks()
     QFETCH(QList<int>, modifiers);
     QFETCH(SortFields, expected);
     QFETCH(QList<int>, ranks);
-    Clients c({{u"Bolt"_s, u"Rome"_s, u"b@x"_s},
+    ClientGrid c({{u"Bolt"_s, u"Rome"_s, u"b@x"_s},
                {u"Acme"_s, u"Oslo"_s, u"c@x"_s},
                {u"Corp"_s, u"Oslo"_s, u"a@x"_s},
                {u"Acme"_s, u"Rome"_s, u"d@x"_s}});
@@ -263,7 +184,7 @@ void tst_DataGridRows::followsDatasetChanges_data()
 void tst_DataGridRows::followsDatasetChanges()
 {
     QFETCH(QString, change);
-    Clients c({{u"Mira"_s, u"Oslo"_s},
+    ClientGrid c({{u"Mira"_s, u"Oslo"_s},
                {u"Acme"_s, u"Rome"_s},
                {u"Zeta"_s, u"Oslo"_s},
                {u"Bolt"_s, u"Rome"_s},
@@ -335,7 +256,7 @@ void tst_DataGridRows::selection()
 {
     QFETCH(QString, how);
     QFETCH(QStringList, expected);
-    Clients c({{u"Mira"_s}, {u"Acme"_s}, {u"Zeta"_s}, {u"Bolt"_s}, {u"Kilo"_s}});
+    ClientGrid c({{u"Mira"_s}, {u"Acme"_s}, {u"Zeta"_s}, {u"Bolt"_s}, {u"Kilo"_s}});
     c.grid.setRowSelect(true);
     c.grid.setSortOrder({{u"FULLNAME"_s, Qt::AscendingOrder}});
     const QList<int> some{c.rowOf(u"Zeta"_s), c.rowOf(u"Acme"_s), c.rowOf(u"Kilo"_s)};
@@ -375,7 +296,7 @@ void tst_DataGridRows::keyFieldKeepsSelection()
 {
     QFETCH(bool, withKey);
     QFETCH(QStringList, expected);
-    Clients c({{u"Mira"_s}, {u"Acme"_s}, {u"Zeta"_s}, {u"Bolt"_s}});
+    ClientGrid c({{u"Mira"_s}, {u"Acme"_s}, {u"Zeta"_s}, {u"Bolt"_s}});
     c.grid.setRowSelect(true);
     if (withKey)
         c.grid.setKeyField(u"FULLNAME"_s);
@@ -392,7 +313,7 @@ void tst_DataGridRows::keyFieldKeepsSelection()
 
 void tst_DataGridRows::currentRowAndTexts()
 {
-    Clients c({{u"Mira"_s, u"Oslo"_s}, {u"Acme"_s, u"Rome"_s}, {u"Zeta"_s, u"Oslo"_s}});
+    ClientGrid c({{u"Mira"_s, u"Oslo"_s}, {u"Acme"_s, u"Rome"_s}, {u"Zeta"_s, u"Oslo"_s}});
     c.grid.setSortOrder({{u"FULLNAME"_s, Qt::AscendingOrder}});
     c.grid.setCurrentDatasetRow(2);
     QCOMPARE(c.ds.recNo(), 2);
@@ -417,7 +338,7 @@ void tst_DataGridRows::currentRowAndTexts()
 
 void tst_DataGridRows::exportFollowsColumns()
 {
-    Clients c({{u"Mira"_s, u"Oslo"_s, u"m@x"_s}, {u"Acme"_s, u"Rome"_s, u"a@x"_s}});
+    ClientGrid c({{u"Mira"_s, u"Oslo"_s, u"m@x"_s}, {u"Acme"_s, u"Rome"_s, u"a@x"_s}});
     c.grid.setColumnTitle(u"EMail"_s, u"Mail"_s);
     c.grid.setSortOrder({{u"FULLNAME"_s, Qt::AscendingOrder}});
     c.grid.view()->horizontalHeader()->moveSection(2, 0); // the mail column dragged to the front

@@ -4,8 +4,11 @@
 #include "Dialogs.h"
 #include "GridFilterBar.h"
 #include "GridFilterPopup.h"
+#include "GridGroupModel.h"
+#include "GridGroupPanel.h"
 #include "GridHeaderView.h"
 #include "GridProxyModel.h"
+#include "GridTableView.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 
@@ -21,8 +24,8 @@
 namespace quotaly::ui {
 
 DataGrid::DataGrid(QWidget *parent)
-    : QWidget(parent), m_view(new QTableView(this)), m_header(new GridHeaderView(m_view)),
-      m_proxy(new GridProxyModel(this)),
+    : QWidget(parent), m_groupPanel(new GridGroupPanel(this)), m_view(new GridTableView(this)),
+      m_header(new GridHeaderView(m_view)), m_proxy(new GridProxyModel(this)), m_group(new GridGroupModel(this)),
       m_footer(new DataGridFooter(
           m_view, [this](int column) { return footerCell(column); }, this)),
       m_scrollBar(new QScrollBar(Qt::Horizontal, this)), m_filterBar(new GridFilterBar(this))
@@ -32,11 +35,20 @@ DataGrid::DataGrid(QWidget *parent)
     m_view->setHorizontalHeader(m_header);
     // A change of rows may move the view's current row (off a row that goes, say) while the dataset is in the
     // middle of that very change; the grid must know before the view reacts, so these come first.
-    connect(m_proxy, &QAbstractItemModel::rowsAboutToBeInserted, this, &DataGrid::onRowsChanging);
-    connect(m_proxy, &QAbstractItemModel::rowsAboutToBeRemoved, this, &DataGrid::onRowsChanging);
-    connect(m_proxy, &QAbstractItemModel::layoutAboutToBeChanged, this, &DataGrid::onRowsChanging);
-    connect(m_proxy, &QAbstractItemModel::modelAboutToBeReset, this, &DataGrid::onAboutToReset);
-    m_view->setModel(m_proxy);
+    m_group->setSourceModel(m_proxy);
+    // The dataset lets a row go before its model says so, and the proxy drops the row when the model is about
+    // to: until the model has let it go too, row numbers and texts do not agree, so nothing is read meanwhile.
+    m_group->setWaitWhile([this] { return m_proxy->isSourceRemoving(); });
+    connect(m_proxy, &GridProxyModel::sourceRowsSettled, m_group, &GridGroupModel::finishWaitingLayout);
+    connect(m_proxy, &GridProxyModel::sourceRowsSettled, this, [this] {
+        if (!m_rowsChanging)
+            followRows();
+    });
+    connect(m_group, &QAbstractItemModel::rowsAboutToBeInserted, this, &DataGrid::onRowsChanging);
+    connect(m_group, &QAbstractItemModel::rowsAboutToBeRemoved, this, &DataGrid::onRowsChanging);
+    connect(m_group, &QAbstractItemModel::layoutAboutToBeChanged, this, &DataGrid::onRowsChanging);
+    connect(m_group, &QAbstractItemModel::modelAboutToBeReset, this, &DataGrid::onAboutToReset);
+    m_view->setModel(m_group);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setSelectionBehavior(QAbstractItemView::SelectItems);
     m_view->setWordWrap(false);
@@ -53,10 +65,12 @@ DataGrid::DataGrid(QWidget *parent)
     setFocusProxy(m_view);
     m_footer->hide();
     m_scrollBar->hide();
+    m_groupPanel->hide();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
+    layout->addWidget(m_groupPanel);
     layout->addWidget(m_view);
     layout->addWidget(m_footer);
     layout->addWidget(m_scrollBar);
@@ -92,6 +106,7 @@ DataGrid::DataGrid(QWidget *parent)
             [this](int column) { showColumnFilter(m_proxy->fieldName(column)); });
     connect(m_header, &QWidget::customContextMenuRequested, this, &DataGrid::onHeaderMenu);
     connect(m_filterBar, &GridFilterBar::clearClicked, this, &DataGrid::clearColumnFilters);
+    connectGrouping();
     connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, this, &DataGrid::onViewCurrentChanged);
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_rowsChanging)
@@ -104,6 +119,8 @@ DataGrid::~DataGrid()
 {
     // The children go after this body and some of them signal on the way out: nothing may reach the grid then.
     const QObject *senders[] = {m_proxy,
+                                m_group,
+                                m_groupPanel,
                                 m_model,
                                 m_view->model(),
                                 m_view->horizontalHeader(),
@@ -289,7 +306,7 @@ void DataGrid::onSectionResized(int column, int, int newSize)
 void DataGrid::onViewCurrentChanged(const QModelIndex &current)
 {
     // The view moves its current row itself when rows come and go; only the user's moves move the dataset.
-    if (!current.isValid() || !m_dataset || !m_dataset->isActive() || m_rowsChanging)
+    if (!current.isValid() || !m_dataset || !m_dataset->isActive() || m_rowsChanging || m_proxy->isSourceRemoving())
         return;
     const int row = datasetRowAt(current.row());
     if (row < 0 || m_dataset->recNo() == row)
@@ -352,6 +369,8 @@ bool DataGrid::eventFilter(QObject *watched, QEvent *event)
     if (watched != m_view || (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
         return QWidget::eventFilter(watched, event);
     const auto *key = static_cast<QKeyEvent *>(event);
+    if (event->type() == QEvent::KeyPress && groupKey(key))
+        return true;
     const bool copy =
         key->matches(QKeySequence::Copy) || (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ControlModifier);
     const bool all = key->matches(QKeySequence::SelectAll);

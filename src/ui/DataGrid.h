@@ -12,6 +12,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class QKeyEvent;
 class QPrinter;
 class QScrollBar;
 class QTableView;
@@ -25,6 +26,8 @@ namespace quotaly::ui {
 class DatasetTableModel;
 class GridFilterBar;
 class GridFilterPopup;
+class GridGroupModel;
+class GridGroupPanel;
 class GridHeaderView;
 class GridIncrementalSearch;
 class GridProxyModel;
@@ -120,6 +123,18 @@ public:
     /// Opens a column's filter drop-down under its title.
     void showColumnFilter(const QString &field);
 
+    // --- Grouping -------------------------------------------------------------------------------------
+    /// A panel above the column headers: a header dragged onto it groups the rows by that column (several
+    /// levels possible); a box dragged back onto the headers, or its close button, ungroups.
+    void setGroupPanelVisible(bool visible);
+    bool isGroupPanelVisible() const { return m_groupPanelVisible; }
+    /// Groups the rows by these fields, outermost first: a heading row ("FULLNAME : Acme (3)") above each
+    /// group's rows, which sort by the group fields first. Clicking a heading collapses or expands it.
+    void setGroupFields(const QStringList &fields);
+    QStringList groupFields() const;
+    /// Expands or collapses every group heading.
+    void setGroupsExpanded(bool expanded);
+
     // --- Rows -----------------------------------------------------------------------------------------
     /// Selection by whole rows, several with Ctrl and Shift.
     void setRowSelect(bool on);
@@ -180,11 +195,18 @@ private:
     int datasetRowAt(int viewRow) const;
     QModelIndex viewIndex(int datasetRow, int column) const;
     void onHeaderSortClicked(int column, Qt::KeyboardModifiers modifiers);
+    void connectGrouping();
+    void updateGroupPanel();
+    void onSectionDropped(int column, const QPoint &globalPos);
+    void onGroupBoxDropped(const QString &field, const QPoint &globalPos);
+    void onViewClicked(const QModelIndex &index);
+    bool groupKey(const QKeyEvent *key);
     void updateFilterBar();
     void updateHeaderMenu();
     void onHeaderMenu(const QPoint &pos);
     void onRowsChanging();
     void onRowsChanged();
+    void followRows();
     void onAboutToReset();
     void onReset();
     void rememberSelectedKeys();
@@ -205,9 +227,11 @@ private:
     void syncScrollBar();
     void updateCurrentRowBrush();
 
+    GridGroupPanel *m_groupPanel;
     QTableView *m_view;
     GridHeaderView *m_header;
-    GridProxyModel *m_proxy;
+    GridProxyModel *m_proxy; // sorts and filters the dataset's rows
+    GridGroupModel *m_group; // puts group headings among them; the view shows this
     DataGridFooter *m_footer;
     QScrollBar *m_scrollBar; // below the footer, mirrors the view's own horizontal scroll bar
     GridFilterBar *m_filterBar;
@@ -222,11 +246,12 @@ private:
     bool m_applyingColumns = false;
     bool m_sortingEnabled = false;
     bool m_filterEnabled = false;
+    bool m_groupPanelVisible = false;
     bool m_wholeRowHighlight = false;
     QString m_keyField;
-    QSet<QString> m_selectedKeys;                // with a key field: the key values of the selected rows
+    QSet<QString> m_selectedKeys;                 // with a key field: the key values of the selected rows
     QList<QPersistentModelIndex> m_keptSelection; // without one: the selected rows across a reset of the view
-    bool m_rowsChanging = false;                 // the view's rows are being changed; the selection is in flux
+    bool m_rowsChanging = false;                  // the view's rows are being changed; the selection is in flux
 };
 
 } // namespace quotaly::ui

@@ -46,8 +46,8 @@ QString DataGrid::filterDescription() const
         if (!filter)
             continue;
         const QString title = m_proxy->headerData(c, Qt::Horizontal).toString();
-        parts << QStringLiteral("%1 %2 \"%3\"").arg(title, filter->exactValue ? QStringLiteral("=") : QStringLiteral("contains"),
-                                                    filter->text);
+        parts << QStringLiteral("%1 %2 \"%3\"")
+                     .arg(title, filter->exactValue ? QStringLiteral("=") : QStringLiteral("contains"), filter->text);
     }
     return parts.join(QStringLiteral(" and "));
 }
@@ -86,7 +86,7 @@ void DataGrid::showColumnFilter(const QString &field)
 
 void DataGrid::updateHeaderMenu()
 {
-    const bool any = m_sortingEnabled || m_filterEnabled;
+    const bool any = m_sortingEnabled || m_filterEnabled || m_groupPanelVisible;
     m_header->setContextMenuPolicy(any ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
 }
 
@@ -100,10 +100,12 @@ void DataGrid::onHeaderMenu(const QPoint &pos)
     menu->setObjectName(QStringLiteral("headerMenu"));
     menu->setAttribute(Qt::WA_DeleteOnClose);
     if (m_sortingEnabled) {
-        menu->addAction(QStringLiteral("Sort ascending"), this,
-                        [this, field] { setSortOrder({{field, Qt::AscendingOrder}}); });
-        menu->addAction(QStringLiteral("Sort descending"), this,
-                        [this, field] { setSortOrder({{field, Qt::DescendingOrder}}); });
+        menu->addAction(QStringLiteral("Sort ascending"), this, [this, field] {
+            setSortOrder({{field, Qt::AscendingOrder}});
+        });
+        menu->addAction(QStringLiteral("Sort descending"), this, [this, field] {
+            setSortOrder({{field, Qt::DescendingOrder}});
+        });
         menu->addAction(QStringLiteral("Clear sorting"), this, [this] { setSortOrder({}); })
             ->setEnabled(!sortOrder().isEmpty());
         menu->addSeparator();
@@ -112,6 +114,18 @@ void DataGrid::onHeaderMenu(const QPoint &pos)
         menu->addAction(QStringLiteral("Filter..."), this, [this, field] { showColumnFilter(field); });
         menu->addAction(QStringLiteral("Clear filter"), this, &DataGrid::clearColumnFilters)->setEnabled(isFiltered());
         menu->addSeparator();
+    }
+    if (m_groupPanelVisible) {
+        const bool grouped = groupFields().contains(field, Qt::CaseInsensitive);
+        menu->addAction(
+            grouped ? QStringLiteral("Ungroup") : QStringLiteral("Group by this column"), this, [this, field, grouped] {
+                QStringList fields = groupFields();
+                if (grouped)
+                    fields.removeIf([&](const QString &f) { return f.compare(field, Qt::CaseInsensitive) == 0; });
+                else
+                    fields << field;
+                setGroupFields(fields);
+            });
     }
     menu->popup(m_header->mapToGlobal(pos));
 }

@@ -136,7 +136,7 @@ void DataGrid::selectAll()
 {
     if (!m_dataset || !m_dataset->isActive() || m_proxy->rowCount() == 0 || m_proxy->columnCount() == 0)
         return;
-    m_view->selectAll();
+    m_view->selectAll(); // group headings cannot be selected
 }
 
 void DataGrid::clearSelection()
@@ -158,10 +158,11 @@ bool DataGrid::hasSelection() const
 ReportTable DataGrid::selectionTable() const
 {
     const QItemSelectionModel *selection = m_view->selectionModel();
+    const QAbstractItemModel *model = m_view->model();
     QSet<int> selectedRows;
     QSet<int> selectedColumns;
     for (const QModelIndex &index : selection->selectedIndexes()) {
-        if (m_view->isColumnHidden(index.column()))
+        if (m_view->isColumnHidden(index.column()) || index.data(GroupLevelRole).isValid())
             continue;
         selectedRows << index.row();
         selectedColumns << index.column();
@@ -177,8 +178,8 @@ ReportTable DataGrid::selectionTable() const
     for (const int r : std::as_const(rows)) {
         QStringList cells;
         for (const int c : std::as_const(columns)) {
-            const QModelIndex index = m_proxy->index(r, c);
-            cells << (selection->isSelected(index) ? m_proxy->data(index).toString() : QString());
+            const QModelIndex index = model->index(r, c);
+            cells << (selection->isSelected(index) ? model->data(index).toString() : QString());
         }
         table.rows << cells;
     }

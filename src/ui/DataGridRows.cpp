@@ -3,6 +3,7 @@
 
 #include "DatasetTableModel.h"
 #include "Dialogs.h"
+#include "GridGroupModel.h"
 #include "GridHeaderView.h"
 #include "GridIncrementalSearch.h"
 #include "GridProxyModel.h"
@@ -21,16 +22,16 @@ namespace quotaly::ui {
 
 int DataGrid::datasetRowAt(int viewRow) const
 {
-    if (m_proxy->columnCount() == 0)
+    if (m_group->columnCount() == 0)
         return -1;
-    return m_proxy->mapToSource(m_proxy->index(viewRow, 0)).row();
+    return m_proxy->mapToSource(m_group->mapToSource(m_group->index(viewRow, 0))).row();
 }
 
 QModelIndex DataGrid::viewIndex(int datasetRow, int column) const
 {
     if (!m_model || datasetRow < 0 || datasetRow >= m_model->rowCount())
         return {};
-    return m_proxy->mapFromSource(m_model->index(datasetRow, column));
+    return m_group->mapFromSource(m_proxy->mapFromSource(m_model->index(datasetRow, column)));
 }
 
 // --- Order --------------------------------------------------------------------------------------------------
@@ -151,8 +152,12 @@ QStringList DataGrid::displayTexts(int datasetRow, const QStringList &fields) co
 
 void DataGrid::setCurrentDatasetRow(int datasetRow)
 {
-    if (!m_dataset || !m_dataset->isActive() || !viewIndex(datasetRow, 0).isValid())
+    if (!m_dataset || !m_dataset->isActive() || !m_model || datasetRow < 0 || datasetRow >= m_model->rowCount())
         return;
+    const QModelIndex shown = m_proxy->mapFromSource(m_model->index(datasetRow, 0));
+    if (!shown.isValid())
+        return; // filtered out
+    m_group->reveal(shown.row());
     try {
         m_dataset->setRecNo(datasetRow);
     } catch (const Error &e) {
@@ -222,7 +227,7 @@ void DataGrid::setKeyField(const QString &field)
 void DataGrid::rememberSelectedKeys()
 {
     const int field = m_dataset && !m_keyField.isEmpty() ? m_dataset->fieldIndex(m_keyField) : -1;
-    if (field < 0 || m_rowsChanging)
+    if (field < 0 || m_rowsChanging || m_proxy->isSourceRemoving())
         return;
     m_selectedKeys.clear();
     for (const int row : selectedDatasetRows())
@@ -250,7 +255,17 @@ void DataGrid::onRowsChanging()
 void DataGrid::onRowsChanged()
 {
     m_rowsChanging = false;
-    onDatasetCurrentChanged(); // the view may have moved its current row off the dataset's
+    if (!m_proxy->isSourceRemoving())
+        followRows();
+}
+
+// After rows came, went or moved: the view may have moved its current row off the dataset's (a heading it is
+// on stays), and the selected rows' keys may be others now.
+void DataGrid::followRows()
+{
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid() || !m_group->isHeading(current.row()))
+        onDatasetCurrentChanged();
     rememberSelectedKeys();
 }
 
@@ -266,6 +281,12 @@ void DataGrid::onAboutToReset()
 
 void DataGrid::onReset()
 {
+    // Columns may have come or gone with the dataset; the groups follow their fields.
+    if (m_group->groupColumns() != m_proxy->groupColumns()) {
+        m_group->setGroupColumns(m_proxy->groupColumns()); // resets once more, and comes back here
+        return;
+    }
+    updateGroupPanel();
     applyColumns();
     onDatasetCurrentChanged();
     QList<int> rows;
@@ -296,12 +317,23 @@ ExportTable DataGrid::exportTable() const
         table.captions << m_proxy->headerData(c, Qt::Horizontal).toString();
         table.numeric << m_proxy->isNumeric(c);
     }
-    for (const int row : displayedDatasetRows()) {
+    auto addRow = [&](int row) {
         QStringList cells;
         cells.reserve(columns.size());
         for (const int c : columns)
             cells << m_proxy->displayText(row, c);
         table.addRow(cells);
+    };
+    if (!m_group->isGrouped()) {
+        for (const int row : displayedDatasetRows())
+            addRow(row);
+        return table;
+    }
+    for (const GridGroupModel::Line &line : m_group->allLines()) {
+        if (line.sourceRow < 0)
+            table.addGroupHeading(line.heading);
+        else
+            addRow(m_proxy->mapToSource(m_proxy->index(line.sourceRow, 0)).row());
     }
     return table;
 }

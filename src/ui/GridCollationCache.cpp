@@ -16,8 +16,7 @@ QCollator makeCollator(const QLocale &locale)
     return collator;
 }
 
-template<typename T>
-void grow(std::vector<T> &cells, int row)
+template <typename T> void grow(std::vector<T> &cells, int row)
 {
     if (cells.size() <= size_t(row))
         cells.resize(std::max(size_t(row) + 1, cells.size() * 3 / 2));

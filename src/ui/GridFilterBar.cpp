@@ -6,7 +6,8 @@
 
 namespace quotaly::ui {
 
-GridFilterBar::GridFilterBar(QWidget *parent) : QWidget(parent), m_text(new QLabel(this)), m_clear(new QToolButton(this))
+GridFilterBar::GridFilterBar(QWidget *parent)
+    : QWidget(parent), m_text(new QLabel(this)), m_clear(new QToolButton(this))
 {
     setObjectName(QStringLiteral("filterBar"));
     setAutoFillBackground(true);

@@ -38,8 +38,7 @@ bool startsWith(const QString &text, const QString &typed, bool typedPlain)
 
 } // namespace
 
-GridIncrementalSearch::GridIncrementalSearch(QTableView *view)
-    : QObject(view), m_view(view), m_label(new QLabel(view))
+GridIncrementalSearch::GridIncrementalSearch(QTableView *view) : QObject(view), m_view(view), m_label(new QLabel(view))
 {
     m_label->setObjectName(QStringLiteral("incrementalSearch"));
     m_label->setAutoFillBackground(true);

@@ -12,8 +12,7 @@
 namespace quotaly::ui {
 
 GridProxyModel::GridProxyModel(QObject *parent)
-    : QSortFilterProxyModel(parent),
-      m_collation([this](int row, int column) { return displayText(row, column); })
+    : QSortFilterProxyModel(parent), m_collation([this](int row, int column) { return displayText(row, column); })
 {
 }
 
@@ -36,8 +35,10 @@ void GridProxyModel::setTableModel(DatasetTableModel *model)
         connect(model, &QAbstractItemModel::columnsAboutToBeInserted, this, forget);
         connect(model, &QAbstractItemModel::columnsAboutToBeRemoved, this, forget);
         connect(model, &QAbstractItemModel::layoutAboutToBeChanged, this, forget);
-        connect(model, &QAbstractItemModel::rowsInserted, this,
-                [this](const QModelIndex &, int first, int last) { m_collation.rowsInserted(first, last - first + 1); });
+        connect(model, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
+            m_collation.rowsInserted(first, last - first + 1);
+        });
+        connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this, [this] { m_sourceRemoving = true; });
         connect(model, &QAbstractItemModel::rowsRemoved, this,
                 [this](const QModelIndex &, int first, int last) { m_collation.rowsRemoved(first, last - first + 1); });
         connect(model, &QAbstractItemModel::dataChanged, this,
@@ -46,6 +47,13 @@ void GridProxyModel::setTableModel(DatasetTableModel *model)
                 });
     }
     setSourceModel(model);
+    if (model) {
+        // After the base class has caught up with the removal.
+        connect(model, &QAbstractItemModel::rowsRemoved, this, [this] {
+            m_sourceRemoving = false;
+            emit sourceRowsSettled();
+        });
+    }
     applySort();
 }
 
@@ -93,7 +101,8 @@ const QList<GridColumn> &GridProxyModel::resolved() const
     m_sortKeys.clear();
     m_groupColumns.clear();
     auto hasKey = [this](int column) {
-        return std::any_of(m_sortKeys.cbegin(), m_sortKeys.cend(), [&](const SortKey &k) { return k.column == column; });
+        return std::any_of(m_sortKeys.cbegin(), m_sortKeys.cend(),
+                           [&](const SortKey &k) { return k.column == column; });
     };
     for (const QString &field : m_groupFields) {
         const int column = columnOfField(field);
@@ -389,8 +398,7 @@ QVariant GridProxyModel::data(const QModelIndex &index, int role) const
             return m_currentBrush;
         break;
     case Qt::ForegroundRole:
-        if (m_currentForeground.style() != Qt::NoBrush && m_currentRow >= 0 &&
-            mapToSource(index).row() == m_currentRow)
+        if (m_currentForeground.style() != Qt::NoBrush && m_currentRow >= 0 && mapToSource(index).row() == m_currentRow)
             return m_currentForeground;
         break;
     default:

@@ -89,9 +89,17 @@ public:
     /// The current row's background and (when not empty) text colour.
     void setCurrentRowBrush(const QBrush &background, const QBrush &foreground = {});
 
+    /// True while the table model is letting rows go: the dataset has already dropped them but the model's
+    /// row numbers have not caught up, so row texts are not to be read (this model drops its rows then).
+    bool isSourceRemoving() const { return m_sourceRemoving; }
+
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+signals:
+    /// The table model has let rows go and everything agrees again.
+    void sourceRowsSettled();
 
 protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
@@ -113,12 +121,13 @@ private:
     mutable QList<GridColumn> m_resolved;  // per column, rebuilt after a reset or a change of settings
     mutable QList<SortKey> m_sortKeys;     // group columns, then sort columns
     mutable QList<int> m_groupColumns;
-    mutable QList<int> m_filterColumns;    // columns with a filter
+    mutable QList<int> m_filterColumns; // columns with a filter
     mutable bool m_resolvedValid = false;
     mutable GridCollationCache m_collation;
     SortFields m_sortFields;
     QStringList m_groupFields;
     bool m_readOnly = false;
+    bool m_sourceRemoving = false;
     int m_currentRow = -1;
     QBrush m_currentBrush;
     QBrush m_currentForeground;

@@ -15,7 +15,11 @@ list(APPEND QUOTALY_GUI_SOURCES
     ui/GridFilterPopup.h ui/GridFilterPopup.cpp
     ui/GridFilterBar.h ui/GridFilterBar.cpp
     ui/GridIncrementalSearch.h ui/GridIncrementalSearch.cpp
+    ui/GridGroupModel.h ui/GridGroupModel.cpp
+    ui/GridGroupPanel.h ui/GridGroupPanel.cpp
+    ui/GridTableView.h ui/GridTableView.cpp
     ui/DataGridFooter.h ui/DataGridFooter.cpp
     ui/GridPrinter.h ui/GridPrinter.cpp
     ui/DataGrid.h ui/DataGrid.cpp ui/DataGridOutput.cpp ui/DataGridRows.cpp ui/DataGridFilter.cpp
+    ui/DataGridGroups.cpp
 )

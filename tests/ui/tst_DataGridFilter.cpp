@@ -45,8 +45,8 @@ QStringList popupItems(GridFilterPopup *popup)
 void clickItem(GridFilterPopup *popup, const QString &text)
 {
     auto *list = popup->findChild<QListView *>(u"filterValues"_s);
-    const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, text, 1,
-                                                       Qt::MatchExactly);
+    const QModelIndexList found =
+        list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchExactly);
     QVERIFY2(!found.isEmpty(), qPrintable(text));
     list->scrollTo(found.first());
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(found.first()).center());
@@ -90,19 +90,19 @@ void tst_DataGridFilter::filter_data()
                                         << QStringList{u"Acme"_s, u"Bolt"_s, u"Corp"_s} << "City contains \"sLo\"";
     QTest::newRow("umlaut in another case") << QList<Filter>{{u"FULLNAME"_s, u"ÜBER"_s, false}}
                                             << QStringList{u"Übersetzer"_s} << "FULLNAME contains \"ÜBER\"";
-    QTest::newRow("equals is not contains") << QList<Filter>{{u"City"_s, u"osl"_s, true}} << QStringList{}
-                                            << "City = \"osl\"";
+    QTest::newRow("equals is not contains")
+        << QList<Filter>{{u"City"_s, u"osl"_s, true}} << QStringList{} << "City = \"osl\"";
     QTest::newRow("two columns, both apply")
         << QList<Filter>{{u"EMail"_s, u"acme"_s, false}, {u"City"_s, u"oslo"_s, true}} << QStringList{u"Acme"_s}
         << "City = \"oslo\" and EMail contains \"acme\"";
-    QTest::newRow("equals empty: the blank cells") << QList<Filter>{{u"City"_s, u""_s, true}}
-                                                   << QStringList{u"Dent"_s} << "City = \"\"";
+    QTest::newRow("equals empty: the blank cells")
+        << QList<Filter>{{u"City"_s, u""_s, true}} << QStringList{u"Dent"_s} << "City = \"\"";
     QTest::newRow("empty contains-text removes the column's filter")
         << QList<Filter>{{u"City"_s, u"rome"_s, true}, {u"City"_s, u""_s, false}}
         << QStringList{u"Acme"_s, u"Bolt"_s, u"Corp"_s, u"Übersetzer"_s, u"Dent"_s} << "";
-    QTest::newRow("a later filter replaces the column's") << QList<Filter>{{u"City"_s, u"rome"_s, true},
-                                                                           {u"City"_s, u"Osloer"_s, false}}
-                                                          << QStringList{u"Corp"_s} << "City contains \"Osloer\"";
+    QTest::newRow("a later filter replaces the column's")
+        << QList<Filter>{{u"City"_s, u"rome"_s, true}, {u"City"_s, u"Osloer"_s, false}} << QStringList{u"Corp"_s}
+        << "City contains \"Osloer\"";
 }
 
 void tst_DataGridFilter::filter()
@@ -146,8 +146,7 @@ void tst_DataGridFilter::dropDown()
     clickFilterButton(c, 1);
     GridFilterPopup *popup = openPopup();
     QVERIFY(popup);
-    QCOMPARE(popupItems(popup),
-             (QStringList{u"(All)"_s, u"(Custom...)"_s, u"Oslo"_s, u"Osloer Str."_s, u"Rome"_s}));
+    QCOMPARE(popupItems(popup), (QStringList{u"(All)"_s, u"(Custom...)"_s, u"Oslo"_s, u"Osloer Str."_s, u"Rome"_s}));
     clickItem(popup, u"Oslo"_s);
     QVERIFY(!popup->isVisible());
     QCOMPARE(c.shownNames(), (QStringList{u"Acme"_s, u"Bolt"_s}));
@@ -184,8 +183,8 @@ void tst_DataGridFilter::dropDown()
 // (letter case aside), in the locale's order.
 void tst_DataGridFilter::dropDownValues()
 {
-    ClientGrid c({{u"a"_s, u"f"_s}, {u"b"_s, u"é"_s}, {u"c"_s, u"Z"_s}, {u"d"_s, u"e"_s}, {u"e"_s, u"E"_s},
-                  {u"f"_s, u"z"_s}});
+    ClientGrid c(
+        {{u"a"_s, u"f"_s}, {u"b"_s, u"é"_s}, {u"c"_s, u"Z"_s}, {u"d"_s, u"e"_s}, {u"e"_s, u"E"_s}, {u"f"_s, u"z"_s}});
     QCOMPARE(c.grid.columnFilterValues(u"City"_s), (QStringList{u"e"_s, u"é"_s, u"f"_s, u"z"_s}));
     c.grid.setColumnFilter(u"FULLNAME"_s, u"c"_s, true);
     QCOMPARE(c.grid.columnFilterValues(u"City"_s), QStringList{u"Z"_s});

@@ -42,13 +42,12 @@ void tst_DataGridRows::sortOrder_data()
     QTest::addColumn<QStringList>("expected");
 
     const QList<QStringList> letters{{u"f"_s}, {u"\u00e9"_s}, {u"Z"_s}, {u"e"_s}, {u"a"_s}};
-    QTest::newRow("accent between e and f, Z after a")
-        << letters << SortFields{{u"FULLNAME"_s, Qt::AscendingOrder}}
-        << QStringList{u"a"_s, u"e"_s, u"\u00e9"_s, u"f"_s, u"Z"_s};
+    QTest::newRow("accent between e and f, Z after a") << letters << SortFields{{u"FULLNAME"_s, Qt::AscendingOrder}}
+                                                       << QStringList{u"a"_s, u"e"_s, u"\u00e9"_s, u"f"_s, u"Z"_s};
     QTest::newRow("descending") << letters << SortFields{{u"FULLNAME"_s, Qt::DescendingOrder}}
                                 << QStringList{u"Z"_s, u"f"_s, u"\u00e9"_s, u"e"_s, u"a"_s};
-    QTest::newRow("no sort: dataset order") << letters << SortFields{}
-                                            << QStringList{u"f"_s, u"\u00e9"_s, u"Z"_s, u"e"_s, u"a"_s};
+    QTest::newRow("no sort: dataset order")
+        << letters << SortFields{} << QStringList{u"f"_s, u"\u00e9"_s, u"Z"_s, u"e"_s, u"a"_s};
 
     const QList<QStringList> clients{{u"Acme"_s, u"Zurich"_s},
                                      {u"Bolt"_s, u"Berlin"_s},
@@ -86,9 +85,9 @@ void tst_DataGridRows::sortOrder()
 // Many ties, accents, case and blanks: the grid's order is RowCollator's, re-sorts included.
 void tst_DataGridRows::sortAgreesWithRowCollator()
 {
-    const QStringList pool{u""_s,      u"a"_s,     u"A"_s,  u"\u00e1"_s, u"b"_s,      u"B "_s, u"ab"_s,
-                           u"\u00e9"_s, u"e"_s,     u"f"_s,  u"10"_s,     u"9"_s,      u"z"_s,  u"\u00c9cole"_s,
-                           u"ecole"_s,  u"Ecole"_s, u"\u00f6"_s, u"o"_s,   u"\u00df"_s, u"ss"_s};
+    const QStringList pool{u""_s,       u"a"_s,     u"A"_s,      u"\u00e1"_s, u"b"_s,      u"B "_s, u"ab"_s,
+                           u"\u00e9"_s, u"e"_s,     u"f"_s,      u"10"_s,     u"9"_s,      u"z"_s,  u"\u00c9cole"_s,
+                           u"ecole"_s,  u"Ecole"_s, u"\u00f6"_s, u"o"_s,      u"\u00df"_s, u"ss"_s};
     QRandomGenerator random(7);
     QList<QStringList> rows;
     for (int i = 0; i < 400; ++i) {
@@ -96,12 +95,11 @@ void tst_DataGridRows::sortAgreesWithRowCollator()
                             pool.at(random.bounded(int(pool.size())))};
     }
     ClientGrid c(rows);
-    const QList<SortFields> sorts{{{u"City"_s, Qt::AscendingOrder}, {u"FULLNAME"_s, Qt::DescendingOrder},
-                                   {u"EMail"_s, Qt::AscendingOrder}},
-                                  {{u"FULLNAME"_s, Qt::AscendingOrder}},
-                                  {{u"EMail"_s, Qt::DescendingOrder}, {u"City"_s, Qt::DescendingOrder}},
-                                  {{u"City"_s, Qt::AscendingOrder}, {u"FULLNAME"_s, Qt::DescendingOrder},
-                                   {u"EMail"_s, Qt::AscendingOrder}}};
+    const QList<SortFields> sorts{
+        {{u"City"_s, Qt::AscendingOrder}, {u"FULLNAME"_s, Qt::DescendingOrder}, {u"EMail"_s, Qt::AscendingOrder}},
+        {{u"FULLNAME"_s, Qt::AscendingOrder}},
+        {{u"EMail"_s, Qt::DescendingOrder}, {u"City"_s, Qt::DescendingOrder}},
+        {{u"City"_s, Qt::AscendingOrder}, {u"FULLNAME"_s, Qt::DescendingOrder}, {u"EMail"_s, Qt::AscendingOrder}}};
     for (const SortFields &sort : sorts) {
         c.grid.setSortOrder(sort);
         QCOMPARE(c.grid.displayedDatasetRows(), c.expectedOrder(sort));
@@ -128,17 +126,16 @@ void tst_DataGridRows::headerClicks_data()
     QTest::newRow("shift on a key turns it round")
         << true << QList<int>{1, 0, 0} << QList<int>{0, shift, shift}
         << SortFields{{u"City"_s, Qt::AscendingOrder}, {u"FULLNAME"_s, Qt::DescendingOrder}} << QList<int>{2, 1, 0};
-    QTest::newRow("ctrl takes a key out") << true << QList<int>{1, 0, 2, 1} << QList<int>{0, shift, shift, ctrl}
-                                          << SortFields{{u"FULLNAME"_s, Qt::AscendingOrder},
-                                                        {u"EMail"_s, Qt::AscendingOrder}}
-                                          << QList<int>{1, 0, 2};
+    QTest::newRow("ctrl takes a key out")
+        << true << QList<int>{1, 0, 2, 1} << QList<int>{0, shift, shift, ctrl}
+        << SortFields{{u"FULLNAME"_s, Qt::AscendingOrder}, {u"EMail"_s, Qt::AscendingOrder}} << QList<int>{1, 0, 2};
     QTest::newRow("plain click after several keys: that column only")
         << true << QList<int>{1, 0, 0} << QList<int>{0, shift, 0} << SortFields{{u"FULLNAME"_s, Qt::AscendingOrder}}
         << QList<int>{1, 0, 0};
-    QTest::newRow("ctrl on an unsorted column") << true << QList<int>{2} << QList<int>{ctrl} << SortFields{}
-                                                << QList<int>{0, 0, 0};
-    QTest::newRow("sorting off: clicks do not sort") << false << QList<int>{1} << QList<int>{0} << SortFields{}
-                                                     << QList<int>{0, 0, 0};
+    QTest::newRow("ctrl on an unsorted column")
+        << true << QList<int>{2} << QList<int>{ctrl} << SortFields{} << QList<int>{0, 0, 0};
+    QTest::newRow("sorting off: clicks do not sort")
+        << false << QList<int>{1} << QList<int>{0} << SortFields{} << QList<int>{0, 0, 0};
 }
 
 void tst_DataGridRows::headerClicks()
@@ -149,9 +146,9 @@ void tst_DataGridRows::headerClicks()
     QFETCH(SortFields, expected);
     QFETCH(QList<int>, ranks);
     ClientGrid c({{u"Bolt"_s, u"Rome"_s, u"b@x"_s},
-               {u"Acme"_s, u"Oslo"_s, u"c@x"_s},
-               {u"Corp"_s, u"Oslo"_s, u"a@x"_s},
-               {u"Acme"_s, u"Rome"_s, u"d@x"_s}});
+                  {u"Acme"_s, u"Oslo"_s, u"c@x"_s},
+                  {u"Corp"_s, u"Oslo"_s, u"a@x"_s},
+                  {u"Acme"_s, u"Rome"_s, u"d@x"_s}});
     c.grid.setSortingEnabled(enabled);
     for (qsizetype i = 0; i < columns.size(); ++i)
         clickHeader(c.grid, columns.at(i), Qt::KeyboardModifiers(modifiers.at(i)));
@@ -185,10 +182,10 @@ void tst_DataGridRows::followsDatasetChanges()
 {
     QFETCH(QString, change);
     ClientGrid c({{u"Mira"_s, u"Oslo"_s},
-               {u"Acme"_s, u"Rome"_s},
-               {u"Zeta"_s, u"Oslo"_s},
-               {u"Bolt"_s, u"Rome"_s},
-               {u"Kilo"_s, u"Oslo"_s}});
+                  {u"Acme"_s, u"Rome"_s},
+                  {u"Zeta"_s, u"Oslo"_s},
+                  {u"Bolt"_s, u"Rome"_s},
+                  {u"Kilo"_s, u"Oslo"_s}});
     const SortFields sort{{u"City"_s, Qt::DescendingOrder}, {u"FULLNAME"_s, Qt::AscendingOrder}};
     c.grid.setSortOrder(sort);
     QCOMPARE(c.grid.displayedDatasetRows(), c.expectedOrder(sort));
@@ -301,7 +298,9 @@ void tst_DataGridRows::keyFieldKeepsSelection()
     if (withKey)
         c.grid.setKeyField(u"FULLNAME"_s);
     c.grid.selectDatasetRows({c.rowOf(u"Acme"_s), c.rowOf(u"Zeta"_s), c.rowOf(u"Bolt"_s)});
-    c.ds.setRecNo(c.rowOf(u"Bolt"_s));
+    c.ds.setRecNo(c.rowOf(u"Bolt"_s)); // a selected row goes
+    c.ds.deleteRecord();
+    c.ds.setRecNo(c.rowOf(u"Mira"_s)); // a row before the selected ones goes
     c.ds.deleteRecord();
 
     Datapacket packet = c.ds.toPacket();

@@ -95,10 +95,11 @@ bool GridGroupPanel::eventFilter(QObject *watched, QEvent *event)
         if (widget == candidate || (widget && widget->parentWidget() == candidate))
             box = candidate;
     }
-    if (!box)
+    const QEvent::Type type = event->type();
+    if (!box || (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease))
         return QFrame::eventFilter(watched, event);
     const auto *mouse = static_cast<QMouseEvent *>(event);
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress:
         if (mouse->button() == Qt::LeftButton) {
             m_pressed = box;

@@ -4,6 +4,7 @@
 
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -142,6 +143,8 @@ private slots:
     void headings();
     void collapse();
     void groupPanel();
+    void headerMenu_data();
+    void headerMenu();
     void selection();
     void followsDatasetChanges_data();
     void followsDatasetChanges();
@@ -284,6 +287,52 @@ void tst_DataGridGroups::groupPanel()
     dragWidgetTo(box, header, header->rect().center());
     QVERIFY(c.grid.groupFields().isEmpty());
     QCOMPARE(viewLines(c.grid).size(), kClients.size());
+}
+
+void tst_DataGridGroups::headerMenu_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("expected"); // sort | filter | groups afterwards
+    QTest::newRow("sort descending") << "Sort descending"
+                                     << "City:1|FULLNAME contains \"o\"|EMail";
+    QTest::newRow("clear sorting") << "Clear sorting"
+                                   << "|FULLNAME contains \"o\"|EMail";
+    QTest::newRow("clear filter") << "Clear filter"
+                                  << "FULLNAME:0||EMail";
+    QTest::newRow("group by this column") << "Group by this column"
+                                          << "FULLNAME:0|FULLNAME contains \"o\"|EMail,City";
+}
+
+// The header's context menu offers the column's sort, the filter and grouping by that column.
+void tst_DataGridGroups::headerMenu()
+{
+    QFETCH(QString, action);
+    QFETCH(QString, expected);
+    ClientGrid c(kClients);
+    c.grid.setSortingEnabled(true);
+    c.grid.setColumnFilterEnabled(true);
+    c.grid.setGroupPanelVisible(true);
+    c.grid.setSortOrder({{u"FULLNAME"_s, Qt::AscendingOrder}});
+    c.grid.setColumnFilter(u"FULLNAME"_s, u"o"_s, false);
+    c.grid.setGroupFields({u"EMail"_s});
+
+    QHeaderView *header = c.grid.view()->horizontalHeader();
+    emit header->customContextMenuRequested(sectionCentre(header, 1)); // on the City column
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QAction *chosen = nullptr;
+    for (QAction *a : menu->actions()) {
+        if (a->text() == action)
+            chosen = a;
+    }
+    QVERIFY2(chosen && chosen->isEnabled(), qPrintable(action));
+    chosen->trigger();
+    menu->close();
+
+    QStringList sort;
+    for (const auto &[field, order] : c.grid.sortOrder())
+        sort << u"%1:%2"_s.arg(field).arg(int(order));
+    QCOMPARE(sort.join(u',') + u'|' + c.grid.filterDescription() + u'|' + c.grid.groupFields().join(u','), expected);
 }
 
 void tst_DataGridGroups::selection()

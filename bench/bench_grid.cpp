@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <memory>
 
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTableView>
@@ -107,6 +109,11 @@ void benchSort()
     std::printf("sort %d clients by 11 columns and read the order: %.1f ms with new keys, %.1f ms re-sorting "
                 "(reading the order alone %.1f ms)\n",
                 kRows, cold, warm, read);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory with %d grids sorted over the %d clients: %.0f MB\n", kRuns, kRows,
+                double(usage.ru_maxrss) / 1024.0);
 
     const double append = medianMs(kRuns, [&] { clients.appendRecord(client(kRows / 2, kRows)); });
     std::printf("append one client to the sorted %d: %.2f ms\n", kRows, append);

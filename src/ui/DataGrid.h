@@ -99,8 +99,10 @@ public:
     /// Columns can be dragged to another place in the header (on with sorting).
     void setColumnsMovable(bool movable);
 
+    // --- Incremental search ---------------------------------------------------------------------------
     /// Typing letters in the grid moves to the first row whose text in the current column starts with them
-    /// (without regard to case); Backspace takes one back; a pause, Esc or moving starts afresh.
+    /// (without regard to case; letters typed without accents find accented ones too); Backspace takes one
+    /// back; a pause, Esc or moving starts afresh. A small label in the grid's corner shows what was typed.
     void setIncrementalSearchEnabled(bool enabled);
     bool isIncrementalSearchEnabled() const { return m_search != nullptr; }
     /// What has been typed for the search going on; empty when none is.
@@ -147,11 +149,13 @@ public:
     QList<int> displayedDatasetRows() const;
     /// The texts of a dataset row as the grid displays them; a field without a column gives the dataset's text.
     QStringList displayTexts(int datasetRow, const QStringList &fields) const;
-    /// Focuses a row the grid shows, moving the dataset to it too; nothing for a row the grid does not show.
+    /// Focuses a row, moving the dataset to it too and opening a collapsed group it is in; nothing for a row
+    /// the filter hides.
     void setCurrentDatasetRow(int datasetRow);
     /// The dataset rows holding selected cells of visible columns, in display order.
     QList<int> selectedDatasetRows() const;
-    /// Replaces the selection by these dataset rows; rows the grid does not show are skipped.
+    /// Replaces the selection by these dataset rows; rows the grid does not show (filtered out, or in a
+    /// collapsed group) are skipped.
     void selectDatasetRows(const QList<int> &datasetRows);
     /// The field whose value identifies a row: the selection then follows the rows by that value, even
     /// through a reload of the dataset. Empty: the selection follows the rows while they exist.

@@ -12,7 +12,8 @@
 namespace quotaly::ui {
 
 GridProxyModel::GridProxyModel(QObject *parent)
-    : QSortFilterProxyModel(parent), m_collation([this](int row, int column) { return displayText(row, column); })
+    : QSortFilterProxyModel(parent), m_collation([this](int row, int column) { return displayText(row, column); },
+                                                 [this] { return m_model ? m_model->rowCount() : 0; })
 {
 }
 
@@ -258,8 +259,8 @@ void GridProxyModel::applySort()
 void GridProxyModel::rankFirstKey()
 {
     const QList<SortKey> &keys = sortKeys();
-    if (m_model && !keys.isEmpty())
-        m_collation.rankColumn(keys.first().column, m_model->rowCount());
+    if (!keys.isEmpty())
+        m_collation.rankColumn(keys.first().column);
 }
 
 bool GridProxyModel::lessThan(const QModelIndex &left, const QModelIndex &right) const

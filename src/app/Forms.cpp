@@ -3,6 +3,7 @@
 #include "TDM.h"
 #include "TfNewClient.h"
 #include "TfQuotaly.h"
+#include "clients/TfClients.h"
 #include "clients/TfCurrency.h"
 #include "clients/TfPersonal.h"
 #include "reports/TfExportReport.h"
@@ -18,6 +19,7 @@ std::unique_ptr<Forms> Forms::create(const QString &dataDir)
     forms->fQuotaly = std::make_unique<TfQuotaly>(dataDir);
     forms->DM = std::make_unique<TDM>(dataDir);
     forms->fPersonal = std::make_unique<TfPersonal>(forms->DM->Personal, forms->fQuotaly.get());
+    forms->fClients = std::make_unique<TfClients>(forms->DM.get(), forms->fQuotaly.get());
     forms->fNewClient = std::make_unique<TfNewClient>(forms->DM->Clients, forms->fQuotaly.get());
     forms->fCurrency = std::make_unique<TfCurrency>(forms->DM->Currency, forms->fQuotaly.get());
     forms->fExportReport = std::make_unique<TfExportReport>(forms->fQuotaly.get());
@@ -38,6 +40,9 @@ std::unique_ptr<Forms> Forms::create(const QString &dataDir)
     TfCurrency *currency = forms->fCurrency.get();
     main->showPersonal = [personal] { personal->exec(); };
     main->showCurrency = [currency] { currency->exec(); };
+    TfClients *clients = forms->fClients.get();
+    main->showClients = [clients] { clients->exec(); };
+    clients->showClientForm = [newClient] { newClient->exec(); };
     personal->browseUrl = [main](QObject *sender) { main->aBrowseURLExecute(sender); };
 
     TfMatchResults *report = forms->fMatchResults.get();
@@ -54,6 +59,7 @@ Forms::~Forms()
     fExportReport.reset();
     fCurrency.reset();
     fNewClient.reset();
+    fClients.reset();
     fPersonal.reset();
     fQuotaly.reset();
     DM.reset();

@@ -8,6 +8,7 @@ namespace quotaly {
 class TDM;
 class TfQuotaly;
 class TfPersonal;
+class TfClients;
 class TfCurrency;
 class TfNewClient;
 class TfExportReport;
@@ -20,6 +21,7 @@ struct Forms
     std::unique_ptr<TfQuotaly> fQuotaly;
     std::unique_ptr<TDM> DM;
     std::unique_ptr<TfPersonal> fPersonal;
+    std::unique_ptr<TfClients> fClients;
     std::unique_ptr<TfNewClient> fNewClient;
     std::unique_ptr<TfCurrency> fCurrency;
     std::unique_ptr<TfExportReport> fExportReport;

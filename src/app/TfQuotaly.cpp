@@ -163,8 +163,10 @@ void TfQuotaly::connectActions()
         if (showCurrency)
             showCurrency();
     });
-    // The client list is not part of the program yet.
-    m_ui->aClients->setEnabled(false);
+    connect(m_ui->aClients, &QAction::triggered, this, [this] {
+        if (showClients)
+            showClients();
+    });
 }
 
 void TfQuotaly::bindData(TDM *dm)

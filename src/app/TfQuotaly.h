@@ -54,8 +54,9 @@ public:
     void aLoadFromTradosLogExecute();
     void aBrowseURLExecute(QObject *sender);
 
-    /// Show the personal settings and the currency list.
+    /// Show the personal settings, the client list and the currency list.
     std::function<void()> showPersonal;
+    std::function<void()> showClients;
     std::function<void()> showCurrency;
 
     /// Shows the client form for the current Clients row (set by the caller to insert or edit).

@@ -11,4 +11,6 @@ list(APPEND QUOTALY_CORE_SOURCES
 list(APPEND QUOTALY_GUI_SOURCES
     clients/TfPersonal.h clients/TfPersonal.cpp clients/TfPersonal.ui
     clients/TfCurrency.h clients/TfCurrency.cpp clients/TfCurrency.ui
+    clients/TfClients.h clients/TfClients.cpp clients/TfClients.ui
+    clients/TfImport.h clients/TfImport.cpp clients/TfImport.ui
 )

@@ -1,0 +1,283 @@
+#include "TfClients.h"
+
+#include "ui_TfClients.h"
+
+#include "TfImport.h"
+#include "app/TDM.h"
+#include "clients/ClientList.h"
+#include "clients/ExportFile.h"
+#include "dataset/DisplayFormat.h"
+#include "dataset/Error.h"
+#include "ui/DataGrid.h"
+#include "ui/Dialogs.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLocale>
+#include <QTableView>
+
+namespace quotaly {
+
+namespace {
+
+const QString kExportFilter = QStringLiteral("Comma separated file (*.csv)|*.csv|Text file (with \"Tab\" delimiter) - "
+                                             "*.txt|*.txt|HTML File - *.htm|*.htm; *html|Excel document - *.xls|*.xls");
+
+QList<QPair<QString, Qt::SortOrder>> allColumnsAscending()
+{
+    QList<QPair<QString, Qt::SortOrder>> order;
+    for (const QString &field : clientListFields())
+        order.append({field, Qt::AscendingOrder});
+    return order;
+}
+
+} // namespace
+
+TfClients::TfClients(TDM *dm, QWidget *parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::TfClients>()), m_dm(dm),
+      m_placement(this, QStringLiteral("Clients"))
+{
+    m_ui->setupUi(this);
+    FormCreate();
+}
+
+TfClients::~TfClients() = default;
+
+ui::DataGrid *TfClients::grid() const
+{
+    return m_ui->dxDBGrid1;
+}
+
+void TfClients::FormCreate()
+{
+    m_exportFilter = substituteListSeparator(kExportFilter, listSeparator(QLocale()));
+
+    ui::DataGrid *grid = m_ui->dxDBGrid1;
+    const QStringList fields = clientListFields();
+    grid->setDataset(m_dm->Clients, fields);
+    grid->setReadOnly(true);
+    grid->setColumnWidth(QStringLiteral("Additional1"), 100);
+    grid->setColumnWidth(QStringLiteral("Additional2"), 100);
+    grid->setFooterCount(QStringLiteral("FULLNAME"), QStringLiteral("0 Clients"));
+    grid->setKeyField(QStringLiteral("FULLNAME"));
+    grid->setRowSelect(true);
+    grid->setSortingEnabled(true);
+    grid->setIncrementalSearchEnabled(true);
+    grid->setColumnFilterEnabled(true);
+    grid->setGroupPanelVisible(true);
+    applyInitialSort();
+    grid->view()->installEventFilter(this);
+    connect(grid->view(), &QAbstractItemView::doubleClicked, this, [this] { btnEditClick(); });
+
+    resize(720, 327);
+    setMinimumSize(720, 300);
+
+    connect(m_ui->btnNew, &QPushButton::clicked, this, &TfClients::btnNewClick);
+    connect(m_ui->btnEdit, &QPushButton::clicked, this, &TfClients::btnEditClick);
+    connect(m_ui->tnDelete, &QPushButton::clicked, this, &TfClients::tnDeleteClick);
+    connect(m_ui->btnClearAll, &QPushButton::clicked, this, &TfClients::btnClearAllClick);
+    connect(m_ui->tnImport, &QPushButton::clicked, this, &TfClients::tnImportClick);
+    connect(m_ui->btnExport, &QPushButton::clicked, this, &TfClients::btnExportClick);
+    connect(m_ui->btnCheckDupl, &QPushButton::clicked, this, &TfClients::btnCheckDuplClick);
+    connect(m_ui->btnClose, &QPushButton::clicked, this, &TfClients::btnCloseClick);
+}
+
+void TfClients::applyInitialSort()
+{
+    m_ui->dxDBGrid1->setSortOrder(allColumnsAscending());
+}
+
+// --- Buttons ---------------------------------------------------------------------------------------------------
+
+void TfClients::btnNewClick()
+{
+    try {
+        m_dm->Clients->insert();
+    } catch (const Error &e) {
+        ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
+        return;
+    }
+    if (showClientForm)
+        showClientForm();
+}
+
+void TfClients::btnEditClick()
+{
+    try {
+        m_dm->Clients->edit();
+    } catch (const Error &e) {
+        ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
+        return;
+    }
+    if (showClientForm)
+        showClientForm();
+}
+
+void TfClients::tnDeleteClick()
+{
+    const QList<int> rows = m_ui->dxDBGrid1->selectedDatasetRows();
+    if (ui::dialogs().question(this, deleteRowsQuestion(int(rows.size()))))
+        deleteClientRows(*m_dm->Clients, rows);
+}
+
+void TfClients::deleteSelectedRows()
+{
+    deleteClientRows(*m_dm->Clients, m_ui->dxDBGrid1->selectedDatasetRows());
+}
+
+void TfClients::btnClearAllClick()
+{
+    if (!ui::dialogs().question(this, clearAllQuestion()))
+        return;
+    try {
+        m_dm->Clients->emptyDataSet();
+    } catch (const Error &e) {
+        ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
+    }
+}
+
+void TfClients::tnImportClick()
+{
+    TfImport import(m_dm, this);
+    import.exec();
+}
+
+void TfClients::btnExportClick()
+{
+    const ui::Dialogs::FileChoice choice =
+        ui::dialogs().saveFile(this, QString(), m_exportFileName, m_exportFilter, m_exportFilterIndex);
+    if (choice.fileName.isEmpty())
+        return;
+    m_exportFilterIndex = std::clamp(choice.filterIndex, 0, 3);
+    const auto format = static_cast<ExportFormat>(m_exportFilterIndex);
+    QString fileName = choice.fileName;
+    if (!QFileInfo(fileName).fileName().contains(QLatin1Char('.')))
+        fileName += exportExtension(format);
+    m_exportFileName = fileName;
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        ExportTable table = m_ui->dxDBGrid1->exportTable();
+        table.title = windowTitle();
+        writeExportFile(fileName, format, table);
+        QApplication::restoreOverrideCursor();
+    } catch (const Error &e) {
+        QApplication::restoreOverrideCursor();
+        ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
+    }
+}
+
+void TfClients::btnCheckDuplClick()
+{
+    ui::DataGrid *grid = m_ui->dxDBGrid1;
+    Dataset *clients = m_dm->Clients;
+    if (!clients->isActive() || clients->isEmpty())
+        return;
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    grid->setWholeRowHighlight(true);
+    applyInitialSort();
+    const QList<int> rows = grid->displayedDatasetRows();
+    const QStringList fields = clientListFields();
+    QList<QStringList> texts;
+    texts.reserve(rows.size());
+    for (int row : rows)
+        texts.append(grid->displayTexts(row, fields));
+    QList<int> duplicates;
+    for (int position : findDuplicateRows(texts))
+        duplicates.append(rows.at(position));
+
+    if (!rows.isEmpty())
+        grid->setCurrentDatasetRow(duplicates.isEmpty() ? rows.first() : duplicates.first());
+    grid->setWholeRowHighlight(false);
+    grid->clearSelection();
+    grid->selectDatasetRows(duplicates);
+    QApplication::restoreOverrideCursor();
+
+    if (duplicates.isEmpty()) {
+        ui::dialogs().message(this, noDuplicatesMessage());
+        return;
+    }
+    if (ui::dialogs().question(this, duplicatesQuestion(int(grid->selectedDatasetRows().size()))))
+        deleteSelectedRows();
+}
+
+void TfClients::btnCloseClick()
+{
+    try {
+        Dataset *clients = m_dm->Clients;
+        clients->requireActive(); // a list that could not be loaded must not overwrite its file with nothing
+        clients->checkBrowseMode();
+        clients->saveToFile();
+    } catch (const Error &e) {
+        ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
+    }
+    accept();
+}
+
+// --- Keys ------------------------------------------------------------------------------------------------------
+
+bool TfClients::FormKeyDown(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Escape)
+        return false;
+    if (ui::dialogs().question(this, closeWindowQuestion()))
+        reject();
+    return true;
+}
+
+bool TfClients::dxDBGrid1KeyDown(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Delete)
+        return false;
+    const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
+    btnCloseClick();
+    // The grid's own deletion of the current row still follows with Ctrl, after the list was saved.
+    if (ctrl && m_dm->Clients->isActive() && !m_dm->Clients->isEmpty()
+        && ui::dialogs().question(this, QStringLiteral("Delete record?"))) {
+        try {
+            m_dm->Clients->deleteRecord();
+        } catch (const Error &e) {
+            ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
+        }
+    }
+    return true;
+}
+
+bool TfClients::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched == m_ui->dxDBGrid1->view()) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (FormKeyDown(key) || dxDBGrid1KeyDown(key))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfClients::keyPressEvent(QKeyEvent *event)
+{
+    if (!FormKeyDown(event))
+        QDialog::keyPressEvent(event);
+}
+
+// --- Placement -------------------------------------------------------------------------------------------------
+
+void TfClients::showEvent(QShowEvent *event)
+{
+    if (!m_placed) {
+        m_placed = true;
+        ui::centreOnScreen(this);
+        m_placement.restore();
+    }
+    QDialog::showEvent(event);
+    m_ui->dxDBGrid1->view()->setFocus();
+}
+
+void TfClients::done(int result)
+{
+    m_placement.save();
+    QDialog::done(result);
+}
+
+} // namespace quotaly

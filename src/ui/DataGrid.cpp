@@ -141,6 +141,9 @@ void DataGrid::setDataset(Dataset *dataset, const QStringList &fieldNames)
 {
     if (m_dataset)
         disconnect(m_dataset, nullptr, this, nullptr);
+    // Another dataset's rows: nothing selected carries over.
+    m_view->clearSelection();
+    m_selectedKeys.clear();
     DatasetTableModel *old = m_model;
     m_dataset = dataset;
     m_model = new DatasetTableModel(dataset, fieldNames, this);

@@ -259,9 +259,17 @@ void TfImport::bPrevClick()
 
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ClientImportResult result = importClients(*m_dm->Clients, rows, [](int, int) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    // The client list's grid takes the new rows in one go at the end instead of re-sorting after every row.
+    m_dm->Clients->disableControls();
+    ClientImportResult result;
+    try {
+        result = importClients(*m_dm->Clients, rows, [](int, int) {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
+    } catch (const Error &e) {
+        result.summary = e.text();
+    }
+    m_dm->Clients->enableControls();
     QApplication::restoreOverrideCursor();
     setEnabled(true);
     ui::dialogs().message(this, result.summary);

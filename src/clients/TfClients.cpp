@@ -57,8 +57,13 @@ void TfClients::FormCreate()
     const QStringList fields = clientListFields();
     grid->setDataset(m_dm->Clients, fields);
     grid->setReadOnly(true);
-    grid->setColumnWidth(QStringLiteral("Additional1"), 100);
-    grid->setColumnWidth(QStringLiteral("Additional2"), 100);
+    // Widths that show a typical value of each column; the field sizes would make every column very wide.
+    const std::pair<const char *, int> widths[] = {
+        {"FULLNAME", 200}, {"VATNo", 110}, {"AddressLine1", 150}, {"AddressLine2", 130}, {"AddressLine3", 110},
+        {"Tel", 110},      {"Fax", 110},   {"EMail", 190},        {"www", 170},          {"Additional1", 100},
+        {"Additional2", 100}};
+    for (const auto &[field, width] : widths)
+        grid->setColumnWidth(QString::fromLatin1(field), width);
     grid->setFooterCount(QStringLiteral("FULLNAME"), QStringLiteral("0 Clients"));
     grid->setKeyField(QStringLiteral("FULLNAME"));
     grid->setRowSelect(true);
@@ -70,6 +75,11 @@ void TfClients::FormCreate()
     grid->view()->installEventFilter(this);
     connect(grid->view(), &QAbstractItemView::doubleClicked, this, [this] { btnEditClick(); });
 
+    // The button bar must fit the narrowest window: let the buttons shrink to their text.
+    for (QPushButton *button : {m_ui->btnNew, m_ui->btnEdit, m_ui->tnDelete, m_ui->btnClearAll, m_ui->tnImport,
+                                m_ui->btnExport, m_ui->btnClose})
+        button->setMinimumWidth(std::min(button->sizeHint().width(), 64));
+    m_ui->buttonLayout->setSpacing(4);
     resize(720, 327);
     setMinimumSize(720, 300);
 

@@ -208,8 +208,23 @@ void TfImport::AlignHeaderToColumns()
     m_header->setFixedWidth(std::max(width, m_header->length()));
     for (int section = 1; section <= kFieldCount && section - 1 < columns.size(); ++section)
         m_header->resizeSection(section, view->columnWidth(columns.at(section - 1)) + 1);
-    m_ui->ScrollBox1Contents->adjustSize();
+    fitScrollContents();
     m_aligning = false;
+}
+
+void TfImport::fitScrollContents()
+{
+    // The box scrolls sideways only: its contents are as high as the box and as wide as the header.
+    m_header->setFixedHeight(m_header->sizeHint().height());
+    const int width = std::max({m_header->width(), m_ui->lblNoData->minimumWidth(),
+                                m_ui->DBGridEh1->isVisible() ? m_ui->DBGridEh1->width() : 0});
+    m_ui->ScrollBox1Contents->resize(width, m_ui->ScrollBox1->viewport()->height());
+}
+
+void TfImport::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    fitScrollContents();
 }
 
 void TfImport::HeaderControl1SectionResize(int section, int, int newSize)

@@ -40,8 +40,12 @@ public:
     void dxImportDataAfterOpen();
     void dxImportDataAfterClose();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void FormCreate();
+    void fitScrollContents();
     void followImportData();
     QList<int> columnsInDisplayOrder() const;
 

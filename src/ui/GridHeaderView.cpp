@@ -53,12 +53,10 @@ QRect GridHeaderView::filterButtonRect(int logicalIndex) const
 
 void GridHeaderView::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
 {
-    painter->save();
-    QHeaderView::paintSection(painter, rect, logicalIndex);
-    painter->restore();
     const QAbstractItemModel *m = model();
     if (!m || !rect.isValid())
         return;
+    paintTitle(painter, rect, logicalIndex, reservedWidth(logicalIndex, rect));
 
     int right = rect.right() - 2;
     if (m_filterButtons) {
@@ -88,6 +86,39 @@ void GridHeaderView::paintSection(QPainter *painter, const QRect &rect, int logi
     const auto order = Qt::SortOrder(m->headerData(logicalIndex, Qt::Horizontal, SortOrderRole).toInt());
     paintSortMark(painter, QRect(rect.left(), rect.top(), right - rect.left() + 1, rect.height()), rank, order,
                   keys > 1);
+}
+
+// Room the filter button and the sort mark take at the section's right end.
+int GridHeaderView::reservedWidth(int logicalIndex, const QRect &rect) const
+{
+    int reserved = 0;
+    if (m_filterButtons)
+        reserved += rect.right() - buttonRect(rect).left() + 3;
+    if (model()->headerData(logicalIndex, Qt::Horizontal, SortRankRole).toInt() > 0)
+        reserved += kMarkWidth + fontMetrics().horizontalAdvance(QStringLiteral("9")) + 4;
+    return reserved;
+}
+
+// The section as the style draws it, with the title centred in the room left of the button and the mark, so
+// they never cover it; a title too long for the room is elided.
+void GridHeaderView::paintTitle(QPainter *painter, const QRect &rect, int logicalIndex, int reserved) const
+{
+    painter->save();
+    QStyleOptionHeader option;
+    initStyleOptionForIndex(&option, logicalIndex);
+    option.rect = rect;
+    option.sortIndicator = QStyleOptionHeader::None;
+    const QString title = option.text;
+    option.text.clear();
+    style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
+    const QVariant font = model()->headerData(logicalIndex, Qt::Horizontal, Qt::FontRole);
+    if (font.canConvert<QFont>())
+        painter->setFont(qvariant_cast<QFont>(font));
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    option.rect = rect.adjusted(margin, 0, -std::max(margin, reserved), 0);
+    option.text = painter->fontMetrics().elidedText(title, Qt::ElideRight, option.rect.width());
+    style()->drawControl(QStyle::CE_HeaderLabel, &option, painter, this);
+    painter->restore();
 }
 
 // An arrow pointing up for ascending, down for descending, with the key's place before it.

@@ -45,6 +45,8 @@ private:
     QRect buttonRect(const QRect &section) const;
     bool onResizeHandle(int logicalIndex, int x) const;
     void endBaseGesture(Qt::KeyboardModifiers modifiers);
+    int reservedWidth(int logicalIndex, const QRect &rect) const;
+    void paintTitle(QPainter *painter, const QRect &rect, int logicalIndex, int reserved) const;
     void paintSortMark(QPainter *painter, const QRect &room, int rank, Qt::SortOrder order, bool showRank) const;
 
     bool m_sortClicks = false;

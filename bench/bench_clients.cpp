@@ -2,6 +2,7 @@
 // import file of 100,000 lines, and importing 100,000 rows into the data module's client list, each client
 // with its default match settings and options, then deleting the duplicates found. Prints the median of several
 // runs.
+#include "BenchClients.h"
 #include "MedianTimer.h"
 #include "app/TDM.h"
 #include "clients/ClientImportParser.h"
@@ -23,29 +24,13 @@ constexpr int kRows = 100000;
 constexpr int kRuns = 5;
 constexpr int kImportRuns = 3;
 
-// Eleven texts of client i; every tenth client repeats the one before, so the check has duplicates to find.
-QStringList clientTexts(int i)
-{
-    const int n = i % 10 == 9 ? i - 1 : i;
-    return {QStringLiteral("Client %1 Übersetzungen GmbH").arg((n * 7919) % kRows, 6, 10, QChar(u'0')),
-            QStringLiteral("DE%1").arg(100000000 + n),
-            QStringLiteral("Hauptstraße %1").arg(n % 300),
-            QStringLiteral("D-10%1 Berlin").arg(n % 1000, 3, 10, QChar(u'0')),
-            QStringLiteral("Germany"),
-            QStringLiteral("+49 30 %1").arg(n),
-            QString(),
-            QStringLiteral("office%1@client.example").arg(n),
-            QStringLiteral("https://client%1.example").arg(n),
-            QStringLiteral("Payment within 30 days"),
-            QString()};
-}
 
 QList<QStringList> importRows()
 {
     QList<QStringList> rows;
     rows.reserve(kRows);
     for (int i = 0; i < kRows; ++i)
-        rows << clientTexts(i);
+        rows << bench::clientTexts(i, kRows);
     return rows;
 }
 

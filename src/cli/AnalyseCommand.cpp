@@ -97,8 +97,7 @@ int runAnalyse(const QStringList &args, Streams &io)
     try {
         reader.Load();
     } catch (const Error &error) {
-        io.err << "quotaly-cli: " << error.text().simplified() << '\n';
-        return ExitFailure;
+        return reportFailure(io, error);
     }
     if (!reader.Loaded())
         return ExitFailure; // the reader has said that the file is missing

@@ -246,17 +246,7 @@ int duplicates(const Options &o, Streams &io)
 
 int runClients(const QStringList &args, Streams &io)
 {
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        io.out << kUsage;
-        return ExitOk;
-    }
-    Options options;
-    const QString error = parseOptions(args, options);
-    if (!error.isEmpty()) {
-        io.err << "quotaly-cli clients: " << error << "\n\n" << kUsage;
-        return ExitUsage;
-    }
-    try {
+    return runParsed<Options>(args, io, "clients", kUsage, parseOptions, [&io](const Options &options) {
         if (options.action == u"list")
             return list(options, io);
         if (options.action == u"export")
@@ -264,10 +254,7 @@ int runClients(const QStringList &args, Streams &io)
         if (options.action == u"import")
             return importFile(options, io);
         return duplicates(options, io);
-    } catch (const Error &e) {
-        io.err << "quotaly-cli: " << QString(e.text()).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << '\n';
-        return ExitFailure;
-    }
+    });
 }
 
 } // namespace quotaly::cli

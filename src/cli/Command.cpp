@@ -28,4 +28,10 @@ std::optional<int> parseFileArguments(const QStringList &args, Streams &io, cons
     return std::nullopt;
 }
 
+int reportFailure(Streams &io, const Error &error)
+{
+    io.err << "quotaly-cli: " << error.text().simplified() << '\n';
+    return ExitFailure;
+}
+
 } // namespace quotaly::cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dataset/Error.h"
+
 #include <optional>
 
 #include <QStringList>
@@ -42,5 +44,30 @@ struct FileArguments
 /// a usage error printed), nullopt when it should go on with `parsed`.
 std::optional<int> parseFileArguments(const QStringList &args, Streams &io, const char *command, const char *usage,
                                       const QString &what, FileArguments &parsed);
+
+/// Prints a failure as one line (line breaks and runs of blanks made one space) and returns ExitFailure.
+int reportFailure(Streams &io, const Error &error);
+
+/// Runs a command whose options `parse` reads into `Options` (returning the problem, or an empty text): prints the
+/// usage for -h/--help, the problem and the usage for a wrong command line, and one line when `body` throws.
+template <typename Options, typename Parse, typename Body>
+int runParsed(const QStringList &args, Streams &io, const char *command, const char *usage, Parse parse, Body body)
+{
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        io.out << usage;
+        return ExitOk;
+    }
+    Options options;
+    const QString problem = parse(args, options);
+    if (!problem.isEmpty()) {
+        io.err << "quotaly-cli " << command << ": " << problem << "\n\n" << usage;
+        return ExitUsage;
+    }
+    try {
+        return body(options);
+    } catch (const Error &e) {
+        return reportFailure(io, e);
+    }
+}
 
 } // namespace quotaly::cli

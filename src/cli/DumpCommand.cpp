@@ -135,8 +135,7 @@ int runDump(const QStringList &args, Streams &io)
             throw Error(path + QStringLiteral(": ") + error.text());
         }
     } catch (const Error &error) {
-        io.err << "quotaly-cli: " << error.text().simplified() << '\n';
-        return ExitFailure;
+        return reportFailure(io, error);
     }
     if (json)
         printJson(io.out, path, packet);

@@ -241,22 +241,8 @@ int quote(const Options &o, Streams &io)
 
 int runQuote(const QStringList &args, Streams &io)
 {
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        io.out << kUsage;
-        return ExitOk;
-    }
-    Options options;
-    const QString error = parseOptions(args, options);
-    if (!error.isEmpty()) {
-        io.err << "quotaly-cli quote: " << error << "\n\n" << kUsage;
-        return ExitUsage;
-    }
-    try {
-        return quote(options, io);
-    } catch (const Error &e) {
-        io.err << "quotaly-cli: " << QString(e.text()).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) << '\n';
-        return ExitFailure;
-    }
+    return runParsed<Options>(args, io, "quote", kUsage, parseOptions,
+                              [&io](const Options &options) { return quote(options, io); });
 }
 
 } // namespace quotaly::cli

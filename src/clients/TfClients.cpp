@@ -102,20 +102,18 @@ void TfClients::applyInitialSort()
 
 void TfClients::btnNewClick()
 {
-    try {
-        m_dm->Clients->insert();
-    } catch (const Error &e) {
-        ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
-        return;
-    }
-    if (showClientForm)
-        showClientForm();
+    openClientForm(&Dataset::insert);
 }
 
 void TfClients::btnEditClick()
 {
+    openClientForm(&Dataset::edit);
+}
+
+void TfClients::openClientForm(void (Dataset::*start)())
+{
     try {
-        m_dm->Clients->edit();
+        (m_dm->Clients->*start)();
     } catch (const Error &e) {
         ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
         return;

@@ -12,6 +12,7 @@ class TfClients;
 }
 
 namespace quotaly {
+class Dataset;
 class TDM;
 
 namespace ui {
@@ -54,6 +55,8 @@ private:
     void FormCreate();
     bool FormKeyDown(QKeyEvent *event);
     bool dxDBGrid1KeyDown(QKeyEvent *event);
+    /// Puts Clients into insert or edit state and shows the client form.
+    void openClientForm(void (Dataset::*start)());
     void deleteSelectedRows();
     void applyInitialSort();
 

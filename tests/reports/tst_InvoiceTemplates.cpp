@@ -31,7 +31,7 @@ struct RtfFormField
 // What a scan of the RTF finds.
 struct Scan
 {
-    QString error; ///< empty when the groups balance
+    QString error;                  ///< empty when the groups balance
     QList<RtfFormField> formFields; ///< FORMTEXT fields with their \ffname, in document order
     int unnamedFormFields = 0;
     QMultiHash<QString, qsizetype> bookmarkStarts; ///< name -> offset of the {\*\bkmkstart} group
@@ -48,12 +48,21 @@ struct Scan
 // of rows; it ends at the first text or paragraph mark after a \row that is not followed by another \trowd.
 Scan scanRtf(const QString &rtf)
 {
-    enum class Kind { Normal, Skip, Field, FldInst, FfName, BkStart, BkEnd };
+    enum class Kind
+    {
+        Normal,
+        Skip,
+        Field,
+        FldInst,
+        FfName,
+        BkStart,
+        BkEnd
+    };
     struct Group
     {
         Kind kind = Kind::Normal;
         qsizetype start = 0;
-        bool first = true;   ///< no control word read yet
+        bool first = true;    ///< no control word read yet
         bool starred = false; ///< \* seen as the first thing
         QString text;
     };
@@ -263,10 +272,11 @@ InvoiceInput fullInput()
 {
     InvoiceInput in;
     in.templateFile = kRecordedTemplate;
-    in.personal = {u"Ana Lima"_s, u"PT123"_s,          u"Rua 1"_s,     u"Porto"_s,     u"Portugal"_s,  u"+351 1"_s,
-                   u"+351 2"_s,   u"ana@example.com"_s, u"ana.example"_s, u"Sworn translator"_s, u"Member of ATA"_s};
+    in.personal = {u"Ana Lima"_s,     u"PT123"_s,  u"Rua 1"_s,           u"Porto"_s,       u"Portugal"_s,
+                   u"+351 1"_s,       u"+351 2"_s, u"ana@example.com"_s, u"ana.example"_s, u"Sworn translator"_s,
+                   u"Member of ATA"_s};
     in.bankData = {u"Bank X"_s, u"IBAN PT50"_s, u"BIC XPT"_s, u"Account 7"_s, u"Branch 9"_s, u"Holder A"_s};
-    in.client = {u"Acme GmbH"_s, u"DE999"_s,   u"Hauptstr. 5"_s, u"10115 Berlin"_s, u"Germany"_s,      u"+49 2"_s,
+    in.client = {u"Acme GmbH"_s, u"DE999"_s,     u"Hauptstr. 5"_s,  u"10115 Berlin"_s, u"Germany"_s, u"+49 2"_s,
                  u"+49 3"_s,     u"a@acme.de"_s, u"acme.example"_s, u"Key account"_s,  u"Dept. 4"_s};
     in.invoiceNo = u"2024-17"_s;
     in.invoiceDate = u"03/05/2024"_s;
@@ -391,26 +401,23 @@ private slots:
         const QString row = u"\\trowd\\cellx1000\\pard\\intbl a\\cell\\row "_s;
         QTest::newRow("field") << u"{\\rtf1 x "_s + field + u"\\par}"_s << QString() << QStringList{u"A"_s} << 0
                                << u"x \u00ABA\u00BB\n"_s;
-        QTest::newRow("escaped braces are text")
-            << u"{\\rtf1 \\{\\}\\\\\\'e4\\u8364\\'80\\par}"_s << QString() << QStringList() << 0
-            << u"{}\\\u00E4\u20AC\n"_s;
+        QTest::newRow("escaped braces are text") << u"{\\rtf1 \\{\\}\\\\\\'e4\\u8364\\'80\\par}"_s << QString()
+                                                 << QStringList() << 0 << u"{}\\\u00E4\u20AC\n"_s;
         QTest::newRow("unclosed group") << u"{\\rtf1 {\\b x}"_s << u"1 group(s) left open"_s << QStringList() << 0
                                         << u"x"_s;
         QTest::newRow("extra brace") << u"{\\rtf1 x}}"_s << u"text after the document's closing brace"_s
                                      << QStringList() << 0 << u"x"_s;
         QTest::newRow("second document") << u"{\\rtf1 x}{\\rtf1 y}"_s << u"text after the document's closing brace"_s
                                          << QStringList() << 0 << u"x"_s;
-        QTest::newRow("closing brace first") << u"}{\\rtf1 x}"_s << u"a closing brace without"_s << QStringList()
-                                             << 0 << QString();
-        QTest::newRow("field without a name")
-            << u"{\\rtf1 {\\field{\\*\\fldinst { FORMTEXT }}{\\fldrslt x}}}"_s << QString() << QStringList() << 0
-            << u"\u00AB\u00BB"_s;
+        QTest::newRow("closing brace first")
+            << u"}{\\rtf1 x}"_s << u"a closing brace without"_s << QStringList() << 0 << QString();
+        QTest::newRow("field without a name") << u"{\\rtf1 {\\field{\\*\\fldinst { FORMTEXT }}{\\fldrslt x}}}"_s
+                                              << QString() << QStringList() << 0 << u"\u00AB\u00BB"_s;
         QTest::newRow("other field kinds are not form fields")
             << u"{\\rtf1 {\\field{\\*\\fldinst { PAGE }}{\\fldrslt 1}}}"_s << QString() << QStringList() << 0
             << QString();
-        QTest::newRow("two rows are one table")
-            << u"{\\rtf1 "_s + row + row + u"\\pard b\\par}"_s << QString() << QStringList() << 1
-            << u"[table]a\t\na\t\nb\n"_s;
+        QTest::newRow("two rows are one table") << u"{\\rtf1 "_s + row + row + u"\\pard b\\par}"_s << QString()
+                                                << QStringList() << 1 << u"[table]a\t\na\t\nb\n"_s;
         QTest::newRow("a paragraph between rows makes two tables")
             << u"{\\rtf1 "_s + row + u"\\pard\\par "_s + row + u"\\pard\\par}"_s << QString() << QStringList() << 2
             << u"[table]a\t\n\n[table]a\t\n\n"_s;
@@ -489,10 +496,10 @@ private slots:
         };
         for (const QString &line : expected)
             QVERIFY2(hasLine(line), qPrintable(u"no line \"%1\" in:\n%2"_s.arg(line, text)));
-        for (const QString &value : {in.invoiceNo, in.invoiceDate, in.paymentDueCaption + u"\t"_s + in.paymentDue,
-                                     in.jobDescription, in.purchaseOrderNo, in.projectManager, in.unit,
-                                     in.baseRate, u"Phone : +49 2"_s, u"Fax : +49 3"_s, u"E-mail : a@acme.de"_s,
-                                     u"URL : acme.example"_s, u"Key account"_s, u"Dept. 4"_s})
+        for (const QString &value :
+             {in.invoiceNo, in.invoiceDate, in.paymentDueCaption + u"\t"_s + in.paymentDue, in.jobDescription,
+              in.purchaseOrderNo, in.projectManager, in.unit, in.baseRate, u"Phone : +49 2"_s, u"Fax : +49 3"_s,
+              u"E-mail : a@acme.de"_s, u"URL : acme.example"_s, u"Key account"_s, u"Dept. 4"_s})
             QVERIFY2(text.contains(value), qPrintable(u"\"%1\" missing in:\n%2"_s.arg(value, text)));
         // The comments come in the order typed, each on a line of its own.
         QVERIFY(text.contains(u"Comments:\nfirst\nsecond\nthird\n"_s));

@@ -3,6 +3,7 @@
 // exactly one table before it and none after it; the file is plain ASCII RTF with balanced groups. Then each
 // template, in the recording word processor's notation, is filled by InvoiceBuilder.
 
+#include "common/RtfControlWord.h"
 #include "office/RecordingWordProcessor.h"
 #include "reports/InvoiceBuilder.h"
 
@@ -220,19 +221,10 @@ Scan scanRtf(const QString &rtf)
                 addText(next);
         } else {
             const qsizetype at = i - 1;
-            qsizetype j = i;
-            while (j < rtf.size() && rtf.at(j).isLetter())
-                ++j;
-            const QString word = rtf.mid(i, j - i);
-            qsizetype k = j;
-            if (k < rtf.size() && rtf.at(k) == u'-')
-                ++k;
-            while (k < rtf.size() && rtf.at(k).isDigit())
-                ++k;
-            const QString param = rtf.mid(j, k - j);
-            if (k < rtf.size() && rtf.at(k) == u' ')
-                ++k;
-            i = k - 1;
+            const test::RtfControlWord control = test::readRtfControlWord(rtf, i);
+            const QString &word = control.word;
+            const QString &param = control.param;
+            i = control.last;
             controlWord(word, param, at);
         }
     }

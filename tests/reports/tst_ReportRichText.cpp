@@ -1,3 +1,4 @@
+#include "common/RtfControlWord.h"
 #include "reports/ReportGridData.h"
 #include "reports/ReportRichText.h"
 
@@ -64,19 +65,10 @@ QList<Row> parseRtf(const QString &rtf)
             i += 2;
             continue;
         }
-        qsizetype j = i;
-        while (j < rtf.size() && rtf.at(j).isLetter())
-            ++j;
-        const QString word = rtf.mid(i, j - i);
-        qsizetype k = j;
-        if (k < rtf.size() && rtf.at(k) == u'-')
-            ++k;
-        while (k < rtf.size() && rtf.at(k).isDigit())
-            ++k;
-        const QString param = rtf.mid(j, k - j);
-        if (k < rtf.size() && rtf.at(k) == u' ')
-            ++k;
-        i = k - 1;
+        const test::RtfControlWord control = test::readRtfControlWord(rtf, i);
+        const QString &word = control.word;
+        const QString &param = control.param;
+        i = control.last;
         if (word == u"u") {
             const int n = param.toInt(); // a signed 16-bit number
             if (n < -32768 || n > 32767)

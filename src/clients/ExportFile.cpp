@@ -3,11 +3,11 @@
 #include "Biff4Writer.h"
 #include "DelimitedTextWriter.h"
 #include "Html32Writer.h"
+#include "dataset/AtomicFile.h"
 #include "dataset/Error.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace quotaly {
 
@@ -85,18 +85,8 @@ void writeExportFile(const QString &fileName, ExportFormat format, const ExportT
 {
     // Build the bytes first: a table the format cannot hold must not touch an existing file.
     const QByteArray bytes = exportBytes(table, format);
-    QSaveFile file(fileName);
-    // Without this, a folder we may not create files in would make QSaveFile overwrite the file in place.
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        fail(fileName, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
+    if (const QString reason = tryWriteFileAtomically(fileName, bytes); !reason.isEmpty())
         fail(fileName, reason);
-    }
-    if (!file.commit())
-        fail(fileName, file.errorString());
 }
 
 } // namespace quotaly

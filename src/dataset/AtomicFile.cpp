@@ -9,18 +9,30 @@
 
 namespace quotaly {
 
-void writeFileAtomically(const QString &path, const QByteArray &bytes)
+QString tryWriteFileAtomically(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     // Without this, a read-only folder would make QSaveFile fall back to writing the file in place.
     file.setDirectWriteFallback(false);
+    // A failure must never read as success, even when the system gives no reason.
+    const auto reason = [&file] {
+        return file.errorString().isEmpty() ? QStringLiteral("Unknown error") : file.errorString();
+    };
     if (!file.open(QIODevice::WriteOnly))
-        throw Error(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return reason();
     if (file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString reason = file.errorString();
+        const QString why = reason();
         file.cancelWriting();
-        throw Error(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason));
+        return why;
     }
+    return {};
+}
+
+void writeFileAtomically(const QString &path, const QByteArray &bytes)
+{
+    const QString reason = tryWriteFileAtomically(path, bytes);
+    if (!reason.isEmpty())
+        throw Error(QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 QByteArray readWholeFile(const QString &path)

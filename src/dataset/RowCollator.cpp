@@ -44,7 +44,7 @@ QList<int> RowCollator::sortedOrder(const QList<QStringList> &rows, const QList<
     std::vector<QCollatorSortKey> firstKeys;
     firstKeys.reserve(size_t(rows.size()));
     for (const QStringList &row : rows)
-        firstKeys.push_back(m_collator.sortKey(row.value(first)));
+        firstKeys.push_back(sortKey(row.value(first)));
     const QList<SortKey> rest = keys.mid(1);
     const bool ascending = keys.first().ascending;
 

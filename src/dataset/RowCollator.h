@@ -26,6 +26,10 @@ public:
     /// <0, 0 or >0 as `a` sorts before, with or after `b`.
     int compareText(const QString &a, const QString &b) const;
 
+    /// The locale's key for a text: keys compare as compareText does, except that texts the locale ranks
+    /// equal have equal keys (compare the texts themselves then).
+    QCollatorSortKey sortKey(const QString &text) const { return m_collator.sortKey(text); }
+
     /// Compares two rows by the keys in turn; a column beyond a row's end reads as an empty text.
     int compareRows(const QStringList &a, const QStringList &b, const QList<SortKey> &keys) const;
 

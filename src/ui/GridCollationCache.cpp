@@ -5,22 +5,9 @@
 
 namespace quotaly::ui {
 
-namespace {
-
-// The same settings as RowCollator's, so that keys and RowCollator agree.
-QCollator makeCollator(const QLocale &locale)
-{
-    QCollator collator(locale);
-    collator.setCaseSensitivity(Qt::CaseSensitive);
-    collator.setNumericMode(false);
-    return collator;
-}
-
-} // namespace
-
 GridCollationCache::GridCollationCache(TextSource texts, std::function<int()> rowCount)
     : m_texts(std::move(texts)), m_rowCount(std::move(rowCount)), m_locale(QLocale()),
-      m_collator(makeCollator(m_locale)), m_rows(m_locale)
+      m_rows(m_locale)
 {
 }
 
@@ -29,7 +16,6 @@ void GridCollationCache::setLocale(const QLocale &locale)
     if (locale == m_locale)
         return;
     m_locale = locale;
-    m_collator = makeCollator(locale);
     m_rows = RowCollator(locale);
     clear();
 }
@@ -66,7 +52,7 @@ const QCollatorSortKey &GridCollationCache::key(Column &column, int row, int ind
         column.keys.resize(size_t(row) + 1);
     std::optional<QCollatorSortKey> &slot = column.keys[size_t(row)];
     if (!slot)
-        slot.emplace(m_collator.sortKey(m_texts(row, index)));
+        slot.emplace(m_rows.sortKey(m_texts(row, index)));
     return *slot;
 }
 

@@ -56,7 +56,6 @@ private:
     TextSource m_texts;
     std::function<int()> m_rowCount;
     QLocale m_locale;
-    QCollator m_collator;
     RowCollator m_rows;
     std::vector<Column> m_columns; // grown on demand
 };

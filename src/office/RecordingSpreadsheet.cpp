@@ -385,4 +385,11 @@ void RecordingSpreadsheet::select(CellRange range)
     formatRange(range, QStringLiteral("select"), {});
 }
 
+void RecordingSpreadsheet::saveCopyAs(Workbook workbook, const QString &fileName)
+{
+    const QString line = call(QStringLiteral("saveCopyAs"), {bookName(workbook.id), CallRecorder::quoted(fileName)});
+    bookFor(workbook.id, line, false);
+    m_calls.done(line);
+}
+
 } // namespace quotaly::office

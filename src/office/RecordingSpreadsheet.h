@@ -60,6 +60,7 @@ public:
     void autoFitColumns(Worksheet sheet) override;
     void autoFitRows(Worksheet sheet) override;
     void select(CellRange range) override;
+    void saveCopyAs(Workbook workbook, const QString &fileName) override;
 
 private:
     using Cell = std::pair<int, int>; // row, column

@@ -440,4 +440,11 @@ void RecordingWordProcessor::closeWithoutSaving(Document document)
     m_calls.done(line);
 }
 
+void RecordingWordProcessor::saveCopyAs(Document document, const QString &fileName)
+{
+    const QString line = call(QStringLiteral("saveCopyAs"), {name(document), CallRecorder::quoted(fileName)});
+    documentFor(document, line);
+    m_calls.done(line);
+}
+
 } // namespace quotaly::office

@@ -69,6 +69,7 @@ public:
     void centreRowVertically(Table table, int row) override;
     void showPrintDialog(Document document) override;
     void closeWithoutSaving(Document document) override;
+    void saveCopyAs(Document document, const QString &fileName) override;
 
 private:
     struct DocumentState

@@ -114,6 +114,9 @@ public:
     virtual void autoFitRows(Worksheet sheet) = 0;
     /// Puts the cell cursor on the range.
     virtual void select(CellRange range) = 0;
+    /// Writes the workbook to a file, in the format its extension names (".xlsx", ".ods", ".xls", ".csv"),
+    /// replacing an older file. The workbook stays open and keeps its own file name and modified state.
+    virtual void saveCopyAs(Workbook workbook, const QString &fileName) = 0;
 };
 
 } // namespace quotaly::office

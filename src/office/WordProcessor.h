@@ -120,6 +120,9 @@ public:
     virtual void showPrintDialog(Document document) = 0;
     /// Closes the document and discards its changes.
     virtual void closeWithoutSaving(Document document) = 0;
+    /// Writes the document to a file, in the format its extension names (".pdf", ".odt", ".docx", ".rtf"),
+    /// replacing an older file. The document stays open and keeps its own file name and modified state.
+    virtual void saveCopyAs(Document document, const QString &fileName) = 0;
 };
 
 } // namespace quotaly::office

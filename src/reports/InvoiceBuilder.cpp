@@ -122,8 +122,16 @@ Outcome InvoiceBuilder::BuildInvoice(const InvoiceInput &input)
     replaceField(doc, QStringLiteral("BaseRate"), input.baseRate, true);
     pasteReport(doc, input);
 
-    if (!input.printMode)
+    if (!input.printMode) {
+        if (input.whenFilled) {
+            try {
+                input.whenFilled(doc);
+            } catch (const std::exception &e) {
+                return Outcome::failed(office::failureText(e));
+            }
+        }
         return Outcome::done();
+    }
     const Outcome outcome = printAndClose(doc);
     quitQuietly();
     return outcome;

@@ -54,6 +54,10 @@ struct InvoiceInput
 
     QString templateFile;   ///< full path of the template document
     bool printMode = false; ///< print and discard; otherwise leave the filled document open
+
+    /// Keep-open mode: called with the filled document while the connection still holds it (a batch run saves
+    /// it here). A failure it throws ends the invoice as Failed. May be empty.
+    std::function<void(office::Document)> whenFilled;
 };
 
 /// The lines of a multi-line text as a memo holds them: split at CR LF, LF or CR; a line break at the very end

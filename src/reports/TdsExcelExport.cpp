@@ -161,6 +161,13 @@ Outcome TdsExcelExport::ExportGrid(const ReportGridContent &grid, const QString 
     if (grid.clearSelection)
         grid.clearSelection();
     m_spreadsheet.setVisible(true);
+    if (whenWritten) {
+        try {
+            whenWritten(book);
+        } catch (const std::exception &e) {
+            return Outcome::failed(office::failureText(e));
+        }
+    }
     return Outcome::done();
 }
 

@@ -21,6 +21,9 @@ public:
 
     /// The file-open dialog for an existing workbook: the chosen file, or an empty text when the user cancels.
     std::function<QString()> chooseFile;
+    /// Called with the workbook once the report is written and formatted, while the connection still holds it
+    /// (a batch run saves it here). A failure it throws ends the export as Failed. May be empty.
+    std::function<void(office::Workbook)> whenWritten;
 
     /// Exports the grid. For an existing workbook (newFile false) an empty fileName asks through chooseFile().
     /// The captions arrive with their " : ". Failures the user should read come back as a Failed outcome;

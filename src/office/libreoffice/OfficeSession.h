@@ -27,6 +27,7 @@
 namespace quotaly::office::lo {
 
 namespace css = ::com::sun::star;
+using ::rtl::OUString;
 
 // --- UNO helpers -------------------------------------------------------------------------------------------------
 
@@ -40,6 +41,7 @@ QString pathFromUrl(const OUString &url);
 css::uno::Sequence<css::beans::PropertyValue>
 properties(std::initializer_list<std::pair<const char *, css::uno::Any>> list);
 
+class OfficeProcess;
 class SessionWorker;
 struct SessionConnection;
 
@@ -93,17 +95,11 @@ public:
 private:
     void runTask(const std::function<void()> &task, int timeoutMs);
     void connectOnWorker();
-    void startOffice();
     void dropConnection();
-    void shutDownOffice();
 
     OfficeOptions m_options;
-    QString m_pipeName;
-    QString m_profileDir;
-    bool m_ownProfile = false;
-    qint64 m_officePid = 0; ///< the soffice process (and process group) we started headless; 0: none
-    bool m_startedByUs = false;
     std::unique_ptr<SessionConnection> m_connection;
+    std::unique_ptr<OfficeProcess> m_process;
     std::unique_ptr<SessionWorker> m_worker;
 };
 

@@ -5,9 +5,11 @@
 #include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XServiceInfo.hpp>
 #include <com/sun/star/table/XCell.hpp>
 #include <com/sun/star/text/XBookmarksSupplier.hpp>
+#include <com/sun/star/text/XParagraphCursor.hpp>
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
 #include <com/sun/star/text/XTextFieldsSupplier.hpp>
@@ -89,23 +91,40 @@ qint64 textLength(const Reference<text::XText> &text)
     return length;
 }
 
+bool inText(const Reference<text::XText> &text, const Reference<text::XTextRange> &range)
+{
+    try {
+        Reference<text::XTextRangeCompare>(text, UNO_QUERY_THROW)->compareRegionStarts(text->getStart(), range);
+        return true;
+    } catch (const css::lang::IllegalArgumentException &) {
+        return false;
+    }
+}
+
 // The texts around a place, innermost first: the table cells it is nested in, then the main text.
 std::vector<Reference<text::XText>> enclosingTexts(const Reference<text::XTextDocument> &document,
                                                    const Reference<text::XTextRange> &place)
 {
+    // The main text shows up as different objects, so it is recognised by comparing a position with it.
     const Reference<text::XText> body = document->getText();
     std::vector<Reference<text::XText>> chain;
     Reference<text::XTextRange> at = place;
-    for (int depth = 0; depth < 32; ++depth) {
+    for (int depth = 0; depth < 32 && at.is(); ++depth) {
         const Reference<text::XText> text = at->getText();
-        chain.push_back(text);
-        if (sameObject(text, body))
+        const Reference<css::beans::XPropertySet> cursor(text.is() ? text->createTextCursorByRange(at) : nullptr,
+                                                         UNO_QUERY);
+        const Reference<text::XTextTable> table(cursor.is() ? cursor->getPropertyValue("TextTable") : Any(), UNO_QUERY);
+        if (table.is()) {
+            chain.push_back(text);
+            at = table->getAnchor();
+            continue;
+        }
+        // The main text also answers for places in its tables, so it is asked only once they are ruled out.
+        if (inText(body, at)) {
+            chain.push_back(body);
             return chain;
-        const Reference<css::beans::XPropertySet> cursor(text->createTextCursorByRange(at), UNO_QUERY_THROW);
-        const Reference<text::XTextTable> table(cursor->getPropertyValue("TextTable"), UNO_QUERY);
-        if (!table.is())
-            break;
-        at = table->getAnchor();
+        }
+        break;
     }
     throw Error(QStringLiteral("The place is not in the document's main text (it is in a header, footer, frame or "
                                "note), so it has no position."));
@@ -123,8 +142,8 @@ qint64 positionIn(const Reference<text::XText> &text, const Reference<text::XTex
         [&](const Reference<text::XTextRange> &paragraph) {
             // The first paragraph that does not end before the place holds it.
             if (level == 0 && compare->compareRegionEnds(paragraph, place) <= 0) {
-                const Reference<text::XTextCursor> cursor = text->createTextCursorByRange(paragraph->getStart());
-                cursor->gotoRange(place, true);
+                const Reference<text::XParagraphCursor> cursor(text->createTextCursorByRange(place), UNO_QUERY_THROW);
+                cursor->gotoStartOfParagraph(true);
                 position += cursor->getString().getLength();
                 found = true;
                 return false;

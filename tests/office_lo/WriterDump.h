@@ -104,7 +104,14 @@ inline WriterDump dumpWriterFile(const LoFixture &office, const QString &path)
         dump.error = QString::fromLocal8Bit(process.readAllStandardError());
         return dump;
     }
-    const QJsonObject json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    const QByteArray output = process.readAllStandardOutput();
+    QJsonParseError parse{};
+    const QJsonObject json = QJsonDocument::fromJson(output, &parse).object();
+    if (parse.error != QJsonParseError::NoError || !json.contains(QStringLiteral("body"))) {
+        dump.error = QStringLiteral("unreadable dump: ") + QString::fromUtf8(output.left(500)) +
+                     QString::fromLocal8Bit(process.readAllStandardError().left(500));
+        return dump;
+    }
     for (const auto paragraph : json.value(QStringLiteral("body")).toArray())
         dump.body << paragraph.toString();
     dump.tables = json.value(QStringLiteral("tables")).toArray();

@@ -6,7 +6,11 @@
 #include "clients/TfClients.h"
 #include "clients/TfCurrency.h"
 #include "clients/TfPersonal.h"
+#include "dataset/Error.h"
+#include "office/OfficeSuite.h"
+#include "reports/OfficeCommands.h"
 #include "reports/TfExportReport.h"
+#include "reports/TfInvoice.h"
 #include "reports/TfMatchResults.h"
 #include "ui/DbLookupComboBox.h"
 #include "ui/Dialogs.h"
@@ -25,6 +29,8 @@ std::unique_ptr<Forms> Forms::create(const QString &dataDir)
     forms->fExportReport = std::make_unique<TfExportReport>(forms->fQuotaly.get());
     forms->fMatchResults =
         std::make_unique<TfMatchResults>(forms->DM.get(), forms->fExportReport.get(), forms->fQuotaly.get());
+    forms->fInvoice =
+        std::make_unique<TfInvoice>(forms->DM.get(), forms->fMatchResults.get(), dataDir, forms->fQuotaly.get());
 
     TfQuotaly *main = forms->fQuotaly.get();
     TfNewClient *newClient = forms->fNewClient.get();
@@ -50,11 +56,32 @@ std::unique_ptr<Forms> Forms::create(const QString &dataDir)
     report->recalculate = [main] { main->aMatchResultsExecute(nullptr); };
     report->setMainClient = [main](const QString &name) { main->lcClient()->setText(name); };
     report->showClientForm = [newClient] { newClient->exec(); };
+
+    const OfficeSuiteSource officeSource = [self]() -> office::OfficeSuite & { return self->office(); };
+    report->exportReport = [report, officeSource](const ReportExportRequest &request) {
+        exportReport(report, *report->dbgResults(), request, officeSource);
+    };
+    TfInvoice *invoice = forms->fInvoice.get();
+    invoice->officeSuite = officeSource;
+    invoice->showClients = [clients] { clients->exec(); };
+    report->createInvoice = [report, invoice] {
+        const ReportHeader header = report->header();
+        invoice->setReportValues(header.units, header.baseRate, QDate::currentDate());
+        invoice->exec();
+    };
     return forms;
+}
+
+office::OfficeSuite &Forms::office()
+{
+    if (!officeSuite)
+        throw Error(QStringLiteral("This version of Quotaly cannot reach an office suite yet."));
+    return *officeSuite;
 }
 
 Forms::~Forms()
 {
+    fInvoice.reset();
     fMatchResults.reset();
     fExportReport.reset();
     fCurrency.reset();
@@ -63,6 +90,7 @@ Forms::~Forms()
     fPersonal.reset();
     fQuotaly.reset();
     DM.reset();
+    officeSuite.reset();
 }
 
 } // namespace quotaly

@@ -2,6 +2,7 @@
 
 #include "ui_TfMatchResults.h"
 
+#include "ReportGridAdapter.h"
 #include "TfExportReport.h"
 #include "app/TDM.h"
 #include "dataset/Error.h"
@@ -67,29 +68,12 @@ TfMatchResults::TfMatchResults(TDM *dm, TfExportReport *exportDialog, QWidget *p
             lcClientChange();
     });
 
-    configureGrid();
+    configureReportGrid(*m_ui->dbgResults, dm->tmpMatches);
     setMinimumSize(581, 312);
     resize(581, 312);
 }
 
 TfMatchResults::~TfMatchResults() = default;
-
-void TfMatchResults::configureGrid()
-{
-    ui::DataGrid *grid = m_ui->dbgResults;
-    grid->setDataset(m_dm->tmpMatches);
-    grid->setReadOnly(true);
-    grid->setColumnWidth(QStringLiteral("MatchTypes"), 152);
-    grid->setColumnWidth(QStringLiteral("MatchValue"), 72);
-    grid->setColumnWidth(QStringLiteral("Rate"), 57);
-    grid->setColumnWidth(QStringLiteral("Currency"), 50);
-    grid->setColumnWidth(QStringLiteral("Amount"), 69);
-    grid->setColumnAlignment(QStringLiteral("Currency"), Qt::AlignCenter);
-    grid->setFooterText(QStringLiteral("MatchTypes"), QStringLiteral("Total :"), Qt::AlignRight);
-    grid->setFooterSum(QStringLiteral("Units"));
-    grid->setFooterCurrentValue(QStringLiteral("Currency"), Qt::AlignCenter);
-    grid->setFooterSum(QStringLiteral("Amount"));
-}
 
 ui::DataGrid *TfMatchResults::dbgResults() const
 {
@@ -198,16 +182,8 @@ void TfMatchResults::exportTo(ReportExportRequest::Target target)
     request.baseRate = h.baseRate;
     request.baseRateCaption = h.baseRateCaption + QStringLiteral(" : ");
     request.newFile = m_exportDialog->newFile();
-    if (exportReport) {
+    if (exportReport)
         exportReport(request);
-        return;
-    }
-    ui::dialogs().message(this,
-                          QStringLiteral("Exporting to %1 needs LibreOffice support, which this version of Quotaly "
-                                         "does not have yet. Copy the report and paste it instead.")
-                              .arg(target == ReportExportRequest::Target::Spreadsheet ? QStringLiteral("a spreadsheet")
-                                                                                      : QStringLiteral("a document")),
-                          ui::Dialogs::Kind::Information);
 }
 
 void TfMatchResults::Printreport1Click()
@@ -250,12 +226,8 @@ void TfMatchResults::Button2Click()
         return;
     if (m_ui->lcClient->text() == kAddNewClient)
         addClientThroughForm();
-    if (!createInvoice) {
-        ui::dialogs().message(this, QStringLiteral("Invoices need LibreOffice support, which this version of Quotaly "
-                                                   "does not have yet."),
-                              ui::Dialogs::Kind::Information);
+    if (!createInvoice)
         return;
-    }
     createInvoice();
     accept();
 }

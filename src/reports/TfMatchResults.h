@@ -69,13 +69,12 @@ public:
     std::function<void(const QString &)> setMainClient;
     /// Shows the client form for the Clients row the caller has started.
     std::function<void()> showClientForm;
-    /// Runs an export of the grid; installed by the office exporters.
+    /// Runs an export of the grid to the office.
     std::function<void(const ReportExportRequest &)> exportReport;
-    /// Opens the invoice window for this report; installed by the invoice.
+    /// Hands the report's unit, base rate and today's date to the invoice window and shows it modally.
     std::function<void()> createInvoice;
 
 private:
-    void configureGrid();
     void fitToColumns();
     void exportTo(ReportExportRequest::Target target);
     void addClientThroughForm();

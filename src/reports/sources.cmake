@@ -10,4 +10,7 @@ list(APPEND QUOTALY_CORE_SOURCES
 list(APPEND QUOTALY_GUI_SOURCES
     reports/TfMatchResults.h reports/TfMatchResults.cpp reports/TfMatchResults.ui
     reports/TfExportReport.h reports/TfExportReport.cpp reports/TfExportReport.ui
+    reports/ReportGridAdapter.h reports/ReportGridAdapter.cpp
+    reports/OfficeCommands.h reports/OfficeCommands.cpp
+    reports/TfInvoice.h reports/TfInvoice.cpp reports/TfInvoice.ui
 )

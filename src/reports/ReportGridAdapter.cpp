@@ -1,0 +1,113 @@
+#include "ReportGridAdapter.h"
+
+#include "dataset/Dataset.h"
+#include "ui/DataGrid.h"
+#include "ui/GridProxyModel.h"
+
+#include <QHeaderView>
+#include <QTableView>
+
+namespace quotaly {
+
+namespace {
+
+// The model columns the user sees, in the order they appear.
+QList<int> shownColumns(const ui::DataGrid &grid)
+{
+    QList<int> columns;
+    const QHeaderView *header = grid.view()->horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int column = header->logicalIndex(visual);
+        if (!header->isSectionHidden(column))
+            columns << column;
+    }
+    return columns;
+}
+
+QVariant recordValue(const Dataset &rows, int row, int field)
+{
+    if (field < 0)
+        return QString();
+    const QVariant value = rows.valueAt(row, field);
+    switch (rows.field(field).kind()) {
+    case FieldKind::Float:
+    case FieldKind::Integer:
+        return value.isNull() ? QVariant(0.0) : QVariant(value.toDouble());
+    default:
+        return value.toString();
+    }
+}
+
+} // namespace
+
+void configureReportGrid(ui::DataGrid &grid, Dataset *reportRows)
+{
+    grid.setDataset(reportRows);
+    grid.setReadOnly(true);
+    grid.setColumnWidth(QStringLiteral("MatchTypes"), 152);
+    grid.setColumnWidth(QStringLiteral("MatchValue"), 72);
+    grid.setColumnWidth(QStringLiteral("Rate"), 57);
+    grid.setColumnWidth(QStringLiteral("Currency"), 50);
+    grid.setColumnWidth(QStringLiteral("Amount"), 69);
+    grid.setColumnAlignment(QStringLiteral("Currency"), Qt::AlignCenter);
+    grid.setFooterText(QStringLiteral("MatchTypes"), QStringLiteral("Total :"), Qt::AlignRight);
+    grid.setFooterSum(QStringLiteral("Units"));
+    grid.setFooterCurrentValue(QStringLiteral("Currency"), Qt::AlignCenter);
+    grid.setFooterSum(QStringLiteral("Amount"));
+}
+
+ReportTable displayedReport(const ui::DataGrid &grid)
+{
+    const ui::GridProxyModel *proxy = grid.proxyModel();
+    const QList<int> columns = shownColumns(grid);
+    ReportTable table;
+    for (const int c : columns)
+        table.titles << proxy->headerData(c, Qt::Horizontal).toString();
+    const Dataset *rows = grid.dataset();
+    if (!rows || !rows->isActive())
+        return table;
+    for (const int row : grid.displayedDatasetRows()) {
+        QStringList cells;
+        for (const int c : columns)
+            cells << proxy->displayText(row, c);
+        table.rows << cells;
+    }
+    if (grid.hasFooter()) {
+        for (const int c : columns)
+            table.footer << grid.footerText(proxy->fieldName(c));
+    }
+    return table;
+}
+
+ReportGridContent reportGridContent(ui::DataGrid &grid)
+{
+    ReportGridContent content;
+    content.allCells = displayedReport(grid);
+    content.titles = content.allCells.titles;
+    if (!content.allCells.footer.isEmpty())
+        content.footers << content.allCells.footer;
+    if (grid.hasSelection())
+        content.selectedCells = grid.selectionTable();
+
+    const Dataset *rows = grid.dataset();
+    if (rows && rows->isActive()) {
+        const ui::GridProxyModel *proxy = grid.proxyModel();
+        const QList<int> columns = shownColumns(grid);
+        for (const int row : grid.displayedDatasetRows()) {
+            QVariantList values;
+            for (const int c : columns)
+                values << recordValue(*rows, row, proxy->fieldIndex(c));
+            content.records << values;
+        }
+    }
+
+    content.copySelection = [&grid] {
+        if (!grid.hasSelection())
+            grid.selectAll();
+        grid.copySelection();
+    };
+    content.clearSelection = [&grid] { grid.clearSelection(); };
+    return content;
+}
+
+} // namespace quotaly

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "ReportGridContent.h"
+#include "ReportText.h"
+
+namespace quotaly {
+class Dataset;
+namespace ui {
+class DataGrid;
+}
+
+/// Shows the report rows in a grid the way every report grid shows them: the column widths, the centred
+/// currency and the footer with "Total :", the sums of units and amount and the current row's currency.
+void configureReportGrid(ui::DataGrid &grid, Dataset *reportRows);
+
+/// Every visible cell of the grid as displayed, the titles, the records in display order and the footer.
+ReportTable displayedReport(const ui::DataGrid &grid);
+
+/// The grid as the exporters read it. The two commands act on the grid itself: copySelection selects
+/// everything when nothing is selected and copies without the header block; clearSelection clears it.
+ReportGridContent reportGridContent(ui::DataGrid &grid);
+
+} // namespace quotaly

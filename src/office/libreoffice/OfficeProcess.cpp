@@ -1,0 +1,215 @@
+#include "OfficeProcess.h"
+
+#include "dataset/Error.h"
+#include "office/OfficeNotInstalled.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace quotaly::office::lo {
+
+namespace {
+
+enum DesktopState
+{
+    NotStarted,
+    Running,
+    Exited
+};
+
+// Runs program with arguments; stdout and stderr go to /dev/null (soffice chats about Java and fonts).
+pid_t spawn(const QString &program, const QStringList &arguments, bool ownSession)
+{
+    std::vector<QByteArray> storage;
+    storage.push_back(QFile::encodeName(program));
+    for (const QString &argument : arguments)
+        storage.push_back(argument.toLocal8Bit());
+    std::vector<char *> argv;
+    for (QByteArray &s : storage)
+        argv.push_back(s.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    short flags = POSIX_SPAWN_SETSIGMASK;
+    if (ownSession) {
+        flags |= POSIX_SPAWN_SETSID; // the user's office outlives this program and its terminal
+    } else {
+        flags |= POSIX_SPAWN_SETPGROUP;
+        posix_spawnattr_setpgroup(&attributes, 0);
+    }
+    posix_spawnattr_setflags(&attributes, flags);
+    pid_t pid = 0;
+    const int result = posix_spawn(&pid, argv.front(), &files, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attributes);
+    if (result != 0) {
+        throw Error(officeNotInstalledText(
+            QStringLiteral("%1 cannot be run: %2").arg(program, QString::fromLocal8Bit(std::strerror(result)))));
+    }
+    return pid;
+}
+
+bool groupAlive(pid_t group)
+{
+    return ::kill(-group, 0) == 0 || errno == EPERM;
+}
+
+} // namespace
+
+OfficeProcess::OfficeProcess(const OfficeOptions &options)
+    : m_options(options), m_desktopState(std::make_shared<std::atomic<int>>(NotStarted))
+{
+    if (!options.pipeName.isEmpty()) {
+        m_pipeName = options.pipeName;
+    } else if (options.headless) {
+        m_pipeName = QStringLiteral("quotaly_lo_%1_%2")
+                         .arg(::getpid())
+                         .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    } else {
+        m_pipeName = QStringLiteral("quotaly_office_%1").arg(::getuid());
+    }
+}
+
+OfficeProcess::~OfficeProcess()
+{
+    end();
+    if (m_ownProfile)
+        QDir(m_profileDir).removeRecursively();
+}
+
+QString OfficeProcess::findSoffice() const
+{
+    if (!m_options.programDir.isEmpty()) {
+        const QFileInfo configured(QDir(m_options.programDir).filePath(QStringLiteral("soffice")));
+        if (configured.isExecutable())
+            return configured.absoluteFilePath();
+        throw Error(officeNotInstalledText(QStringLiteral("there is no soffice in %1").arg(m_options.programDir)));
+    }
+    QString found = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (found.isEmpty()) {
+        QStringList places{QStringLiteral(QUOTALY_LO_PROGRAM_DIR)};
+        const QDir opt(QStringLiteral("/opt"));
+        for (const QString &dir : opt.entryList({QStringLiteral("libreoffice*")}, QDir::Dirs, QDir::Name | QDir::Reversed))
+            places << opt.filePath(dir + QStringLiteral("/program"));
+        found = QStandardPaths::findExecutable(QStringLiteral("soffice"), places);
+    }
+    if (found.isEmpty())
+        throw Error(officeNotInstalledText(QStringLiteral("the soffice program was not found")));
+    return found;
+}
+
+void OfficeProcess::start()
+{
+    const QString soffice = findSoffice();
+    const QString accept = QStringLiteral("--accept=pipe,name=%1;urp;StarOffice.ComponentContext").arg(m_pipeName);
+    QStringList arguments;
+    if (m_options.headless) {
+        if (m_profileDir.isEmpty()) {
+            m_profileDir = m_options.profileDir;
+            if (m_profileDir.isEmpty()) {
+                QByteArray name = QFile::encodeName(QDir::tempPath() + QStringLiteral("/quotaly-office-XXXXXX"));
+                if (!::mkdtemp(name.data()))
+                    throw Error(QStringLiteral("Could not make a folder for LibreOffice in %1.").arg(QDir::tempPath()));
+                m_profileDir = QFile::decodeName(name);
+                m_ownProfile = true;
+            }
+        }
+        arguments << QStringLiteral("--headless") << QStringLiteral("--invisible") << QStringLiteral("--norestore")
+                  << QStringLiteral("--nologo") << QStringLiteral("--nodefault") << QStringLiteral("--nolockcheck")
+                  << QStringLiteral("-env:UserInstallation=")
+                         + QUrl::fromLocalFile(QDir(m_profileDir).absolutePath()).toString(QUrl::FullyEncoded)
+                  << accept;
+        m_headlessPid = spawn(soffice, arguments, false);
+        return;
+    }
+    arguments << QStringLiteral("--nologo") << QStringLiteral("--norestore");
+    if (!m_options.profileDir.isEmpty()) {
+        arguments << QStringLiteral("-env:UserInstallation=") +
+                         QUrl::fromLocalFile(QDir(m_options.profileDir).absolutePath()).toString(QUrl::FullyEncoded);
+    }
+    arguments << accept;
+    const pid_t pid = spawn(soffice, arguments, true);
+    // Reap the process whenever it ends; until then it is the office we started.
+    auto state = std::make_shared<std::atomic<int>>(Running);
+    m_desktopState = state;
+    std::thread([pid, state] {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        *state = Exited;
+    }).detach();
+}
+
+void OfficeProcess::checkRunning()
+{
+    if (m_headlessPid <= 0)
+        return;
+    int status = 0;
+    if (::waitpid(pid_t(m_headlessPid), &status, WNOHANG) != pid_t(m_headlessPid))
+        return;
+    const pid_t group = pid_t(m_headlessPid);
+    m_headlessPid = 0;
+    if (groupAlive(group))
+        ::kill(-group, SIGKILL);
+    throw Error(QStringLiteral("LibreOffice stopped while starting (%1). Try again; if it keeps failing, start "
+                               "LibreOffice once by hand to see what it reports.")
+                    .arg(WIFEXITED(status) ? QStringLiteral("exit code %1").arg(WEXITSTATUS(status))
+                                           : QStringLiteral("signal %1").arg(WTERMSIG(status))));
+}
+
+bool OfficeProcess::startedByUs() const
+{
+    return m_options.headless || *m_desktopState == Running;
+}
+
+void OfficeProcess::end(int graceMs)
+{
+    if (m_headlessPid <= 0)
+        return;
+    const pid_t pid = pid_t(m_headlessPid);
+    m_headlessPid = 0;
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(graceMs);
+    bool reaped = false;
+    while (steady_clock::now() < deadline) {
+        int status = 0;
+        if (!reaped && ::waitpid(pid, &status, WNOHANG) == pid)
+            reaped = true;
+        if (reaped && !groupAlive(pid))
+            return;
+        std::this_thread::sleep_for(milliseconds(20));
+    }
+    ::kill(-pid, SIGKILL);
+    if (!reaped) {
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+    }
+}
+
+} // namespace quotaly::office::lo

@@ -36,7 +36,9 @@ enum DesktopState
 };
 
 // Runs program with arguments; stdout and stderr go to /dev/null (soffice chats about Java and fonts).
-pid_t spawn(const QString &program, const QStringList &arguments, bool ownSession)
+// ownSession: a session of its own (the user's office); otherwise the process group `group` (0: a new one led
+// by the child).
+pid_t spawn(const QString &program, const QStringList &arguments, bool ownSession, pid_t group = 0)
 {
     std::vector<QByteArray> storage;
     storage.push_back(QFile::encodeName(program));
@@ -62,7 +64,7 @@ pid_t spawn(const QString &program, const QStringList &arguments, bool ownSessio
         flags |= POSIX_SPAWN_SETSID; // the user's office outlives this program and its terminal
     } else {
         flags |= POSIX_SPAWN_SETPGROUP;
-        posix_spawnattr_setpgroup(&attributes, 0);
+        posix_spawnattr_setpgroup(&attributes, group);
     }
     posix_spawnattr_setflags(&attributes, flags);
     pid_t pid = 0;
@@ -74,11 +76,6 @@ pid_t spawn(const QString &program, const QStringList &arguments, bool ownSessio
             QStringLiteral("%1 cannot be run: %2").arg(program, QString::fromLocal8Bit(std::strerror(result)))));
     }
     return pid;
-}
-
-bool groupAlive(pid_t group)
-{
-    return ::kill(-group, 0) == 0 || errno == EPERM;
 }
 
 } // namespace
@@ -147,6 +144,17 @@ void OfficeProcess::start()
                          + QUrl::fromLocalFile(QDir(m_profileDir).absolutePath()).toString(QUrl::FullyEncoded)
                   << accept;
         m_headlessPid = spawn(soffice, arguments, false);
+        // Should this program die without ending the office (a crash, a killed test), a watchdog in the office's
+        // process group ends the group a moment later.
+        const QString watch = QStringLiteral("while kill -0 %1 2>/dev/null; do sleep 1; done; kill -9 -%2")
+                                  .arg(::getpid())
+                                  .arg(m_headlessPid);
+        try {
+            m_watchdogPid = spawn(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), watch}, false,
+                                  pid_t(m_headlessPid));
+        } catch (const Error &) {
+            m_watchdogPid = 0; // the office runs all the same; only the clean-up after a crash is lost
+        }
         return;
     }
     arguments << QStringLiteral("--nologo") << QStringLiteral("--norestore");
@@ -175,8 +183,12 @@ void OfficeProcess::checkRunning()
         return;
     const pid_t group = pid_t(m_headlessPid);
     m_headlessPid = 0;
-    if (groupAlive(group))
-        ::kill(-group, SIGKILL);
+    ::kill(-group, SIGKILL);
+    if (m_watchdogPid > 0) {
+        int ignored = 0;
+        ::waitpid(pid_t(m_watchdogPid), &ignored, 0);
+        m_watchdogPid = 0;
+    }
     throw Error(QStringLiteral("LibreOffice stopped while starting (%1). Try again; if it keeps failing, start "
                                "LibreOffice once by hand to see what it reports.")
                     .arg(WIFEXITED(status) ? QStringLiteral("exit code %1").arg(WEXITSTATUS(status))
@@ -194,21 +206,21 @@ void OfficeProcess::end(int graceMs)
         return;
     const pid_t pid = pid_t(m_headlessPid);
     m_headlessPid = 0;
+    // oosplash (pid) leads the group and exits after soffice.bin; then only the watchdog, if anything, is left.
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + milliseconds(graceMs);
-    bool reaped = false;
-    while (steady_clock::now() < deadline) {
-        int status = 0;
-        if (!reaped && ::waitpid(pid, &status, WNOHANG) == pid)
-            reaped = true;
-        if (reaped && !groupAlive(pid))
-            return;
+    int status = 0;
+    bool reaped = ::waitpid(pid, &status, WNOHANG) == pid;
+    while (!reaped && steady_clock::now() < deadline) {
         std::this_thread::sleep_for(milliseconds(20));
+        reaped = ::waitpid(pid, &status, WNOHANG) == pid;
     }
     ::kill(-pid, SIGKILL);
-    if (!reaped) {
-        int status = 0;
+    if (!reaped)
         ::waitpid(pid, &status, 0);
+    if (m_watchdogPid > 0) {
+        ::waitpid(pid_t(m_watchdogPid), &status, 0);
+        m_watchdogPid = 0;
     }
 }
 

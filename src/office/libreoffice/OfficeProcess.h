@@ -44,6 +44,7 @@ private:
     QString m_profileDir;
     bool m_ownProfile = false;
     qint64 m_headlessPid = 0;
+    qint64 m_watchdogPid = 0; ///< ends the headless office's group should this program die first
     // Desktop start: whether the soffice we ran is still running (it exits at once when it hands the request to
     // an office that already runs). Shared with the thread that reaps it.
     std::shared_ptr<std::atomic<int>> m_desktopState;

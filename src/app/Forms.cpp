@@ -6,7 +6,6 @@
 #include "clients/TfClients.h"
 #include "clients/TfCurrency.h"
 #include "clients/TfPersonal.h"
-#include "dataset/Error.h"
 #include "office/OfficeSuite.h"
 #include "reports/OfficeCommands.h"
 #include "reports/TfExportReport.h"
@@ -75,7 +74,7 @@ std::unique_ptr<Forms> Forms::create(const QString &dataDir)
 office::OfficeSuite &Forms::office()
 {
     if (!officeSuite)
-        throw Error(QStringLiteral("This version of Quotaly cannot reach an office suite yet."));
+        officeSuite = office::createOfficeSuite(office::OfficeOptions{});
     return *officeSuite;
 }
 

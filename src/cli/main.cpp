@@ -2,6 +2,7 @@
 #include "ClientsCommand.h"
 #include "Command.h"
 #include "DumpCommand.h"
+#include "InvoiceCommand.h"
 #include "QuoteCommand.h"
 
 #include <array>
@@ -13,7 +14,7 @@ using namespace quotaly::cli;
 namespace {
 
 // Every subcommand: add its entry here.
-constexpr std::array kCommands{kDumpCommand, kAnalyseCommand, kQuoteCommand, kClientsCommand};
+constexpr std::array kCommands{kDumpCommand, kAnalyseCommand, kQuoteCommand, kInvoiceCommand, kClientsCommand};
 
 void printUsage(QTextStream &stream)
 {

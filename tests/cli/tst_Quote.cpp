@@ -145,6 +145,15 @@ private slots:
         QTest::newRow("words without total") << QStringList{"--words", "1,2,3,4,5,6,7"} + client << 1 << "--total";
         QTest::newRow("unknown format") << QStringList{"--words", "1,2,3,4,5,6,7", "--total", "9", "--format", "pdf"} + client
                                         << 1 << "unknown format";
+        // Exports: refused before any office is started. %DATA% is the data folder.
+        const QStringList job = QStringList{"--words", "1,2,3,4,5,6,7", "--total", "28"} + client;
+        QTest::newRow("existing without export") << job + QStringList{"--existing"} << 1 << "--existing needs --export";
+        QTest::newRow("export to a document") << job + QStringList{"--export", "report.docx"} << 1 << ".xlsx or .ods";
+        QTest::newRow("export without a name") << job + QStringList{"--export"} << 1 << "--export needs a value";
+        QTest::newRow("export over a file") << job + QStringList{"--export", "%DATA%Clients.ods"} << 2
+                                            << "exists already";
+        QTest::newRow("existing file missing") << job + QStringList{"--export", "%DATA%none.xlsx", "--existing"} << 2
+                                               << "there is no workbook";
     }
 
     void badInputFailsWithOneLine()
@@ -153,8 +162,14 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, message);
         test::TestEnv env;
-        const test::CliRun run = quote(args + QStringList{QStringLiteral("--data"), dataWithClient(env)});
+        const QString data = dataWithClient(env);
+        QFile(data + "Clients.xml").copy(data + "Clients.ods");
+        const QByteArray before = test::TestEnv::read(data + "Clients.ods");
+        const test::CliRun run = quote(QStringList{QStringLiteral("--data"), data} +
+                                       args.replaceInStrings(QStringLiteral("%DATA%"), data));
         QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(test::TestEnv::read(data + "Clients.ods"), before);
+        QVERIFY(!QFile::exists(data + "none.xlsx"));
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         if (exitCode == 2)
             QCOMPARE(run.err.count(u'\n'), 1);

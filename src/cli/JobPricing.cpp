@@ -1,0 +1,172 @@
+#include "JobPricing.h"
+
+#include "app/AppPaths.h"
+#include "app/LogImport.h"
+#include "dataset/DisplayFormat.h"
+#include "dataset/Error.h"
+
+#include <cmath>
+#include <limits>
+
+#include <QDir>
+
+namespace quotaly::cli {
+
+
+namespace {
+
+// Seven numbers separated by commas, with a point as decimal separator.
+std::array<double, kSlotCount> parseCounts(const QString &list, const QString &option, bool wholeNumbers)
+{
+    const QStringList parts = list.split(u',');
+    if (parts.size() != kSlotCount)
+        throw Error(QStringLiteral("%1 needs seven numbers separated by commas, got %2").arg(option).arg(parts.size()));
+    std::array<double, kSlotCount> values{};
+    for (int i = 0; i < kSlotCount; ++i) {
+        bool ok = false;
+        const double v = parts[i].trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(v) || v < 0)
+            throw Error(QStringLiteral("%1: \"%2\" is not a count").arg(option, parts[i]));
+        if (wholeNumbers && (v != std::trunc(v) || v > std::numeric_limits<qint32>::max()))
+            throw Error(QStringLiteral("%1: \"%2\" is not a whole number of words Quotaly can store").arg(option, parts[i]));
+        values[i] = v;
+    }
+    return values;
+}
+
+// Puts the counts of the command line into the client's match row, as typing them in the main window would.
+void applyCounts(Dataset &matches, const JobOptions &o)
+{
+    const bool words = !o.words.isEmpty();
+    const auto values = parseCounts(words ? o.words : o.percent, words ? QStringLiteral("--words") : QStringLiteral("--percent"), words);
+    matches.edit();
+    matches.setValue(QStringLiteral("bMatchTypeWords"), words);
+    matches.setValue(QStringLiteral("bMatchTypePercent"), !words);
+    for (int slot = kFirstSlot; slot <= kLastSlot; ++slot) {
+        const QString field = (words ? QStringLiteral("iWord%1") : QStringLiteral("iPercent%1")).arg(slot);
+        if (words)
+            matches.setValue(field, qint64(values[slot - kFirstSlot]));
+        else
+            matches.setValue(field, values[slot - kFirstSlot]);
+    }
+    matches.post();
+}
+
+} // namespace
+
+bool takeJobOption(const QString &a, QStringList &args, JobOptions &o, QString &error)
+{
+    const auto value = [&](QString &target) {
+        if (args.isEmpty())
+            error = QStringLiteral("%1 needs a value").arg(a);
+        else
+            target = args.takeFirst();
+    };
+    if (a == u"--words")
+        value(o.words);
+    else if (a == u"--percent")
+        value(o.percent);
+    else if (a == u"--total") {
+        value(o.total);
+        o.hasTotal = true;
+    } else if (a == u"--client")
+        value(o.client);
+    else if (a == u"--data")
+        value(o.data);
+    else if (a == u"--merge")
+        o.merge = true;
+    else if (a.startsWith(u'-'))
+        return false;
+    else if (o.log.isEmpty())
+        o.log = a;
+    else
+        error = QStringLiteral("more than one log file given");
+    return true;
+}
+
+QString checkJobOptions(const JobOptions &o)
+{
+    const int sources = int(!o.log.isEmpty()) + int(!o.words.isEmpty()) + int(!o.percent.isEmpty());
+    if (sources != 1)
+        return QStringLiteral("give exactly one of LOG, --words or --percent");
+    if (o.client.isEmpty())
+        return QStringLiteral("--client is required");
+    if (o.log.isEmpty() && !o.hasTotal)
+        return QStringLiteral("--total is required with --words and --percent");
+    return {};
+}
+
+std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocale &locale)
+{
+    PricedJob job;
+    const QString dataDir = o.data.isEmpty() ? AppPaths::current().dataDir : QDir(o.data).absolutePath() + u'/';
+    job.dataDir = dataDir;
+    job.dm = std::make_unique<TDM>(dataDir);
+    TDM &dm = *job.dm;
+    dm.saveOnExit = false;
+    QStringList loadFailures;
+    dm.report = [&loadFailures](const QString &text) { loadFailures << text; };
+    dm.LoadDataSets();
+    for (Dataset *needed : {dm.Clients, dm.MatchesByClient, dm.OptionsByClient}) {
+        if (!needed->isActive())
+            throw Error(loadFailures.isEmpty() ? QStringLiteral("cannot read %1").arg(needed->fileName())
+                                               : loadFailures.join(u' '));
+    }
+    if (!dm.Clients->locate(QStringLiteral("FULLNAME"), o.client))
+        throw Error(QStringLiteral("no client named \"%1\" in %2").arg(o.client, QDir::toNativeSeparators(dataDir)));
+
+    QString totalText = o.total;
+    if (!o.log.isEmpty()) {
+        const auto sink = [&io](const QString &text) { io.err << "quotaly-cli: " << text << '\n'; };
+        const LogImportResult imported = importAnalysisLog(o.log, *dm.MatchesByClient, sink);
+        if (!imported.stored)
+            return std::nullopt;
+        if (!o.hasTotal)
+            totalText = imported.totalText;
+    } else {
+        applyCounts(*dm.MatchesByClient, o);
+    }
+
+    job.inputs = matchInputsFromRow(*dm.MatchesByClient);
+    job.inputs.totalText = totalText;
+    job.inputs.baseRateText = dm.OptionsByClient->isNull(QStringLiteral("BaseRate"))
+                                  ? QString()
+                                  : formatFloatGeneral(dm.OptionsByClient->asFloat(QStringLiteral("BaseRate")), locale);
+    job.inputs.currency = dm.OptionsByClient->asString(QStringLiteral("Currency"));
+    job.inputs.merge = o.merge;
+    const std::optional<MatchResult> result = calculateMatches(job.inputs, locale);
+    if (!result)
+        throw Error(QStringLiteral("Please, enter total value"));
+    job.result = *result;
+    job.header = ReportHeader{totalText, dm.OptionsByClient->asString(QStringLiteral("Units")),
+                              job.inputs.baseRateText, job.inputs.currency};
+    job.table = matchReportTable(job.result, job.inputs.wordsMode, job.header.units, locale);
+    return job;
+}
+
+std::unique_ptr<office::OfficeSuite> batchOfficeSuite()
+{
+    office::OfficeOptions options;
+    options.headless = true;
+    return office::createOfficeSuite(options);
+}
+
+ReportGridContent reportGridContent(const PricedJob &job)
+{
+    ReportGridContent grid;
+    grid.titles = job.table.titles;
+    const bool words = job.inputs.wordsMode;
+    for (const MatchRow &row : job.result.rows) {
+        QVariantList record{row.matchTypes};
+        if (!words)
+            record << row.matchValue;
+        record << row.discount << row.units << row.rate << row.currency << row.amount;
+        grid.records << record;
+    }
+    grid.footers << job.table.footer;
+    grid.allCells = job.table;
+    grid.selectedCells = job.table;
+    return grid;
+}
+
+} // namespace quotaly::cli

@@ -1,0 +1,177 @@
+// The batch commands that go through a headless LibreOffice: each run starts an office of its own.
+#include "CliRun.h"
+#include "app/TDM.h"
+#include "common/TestEnv.h"
+
+#include <QDate>
+#include <QDir>
+#include <QLocale>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTest>
+
+using namespace quotaly;
+
+namespace {
+
+const QStringList kJob = {QStringLiteral("--words"), QStringLiteral("100,0,50,0,0,0,10"), QStringLiteral("--total"),
+                          QStringLiteral("160"), QStringLiteral("--client"), QStringLiteral("Acme & Co")};
+
+// A data folder with the user's details and the client "Acme & Co" with an address.
+QString invoiceData(const test::TestEnv &env)
+{
+    const QString dir = env.shippedDataDir();
+    TDM dm(dir);
+    dm.LoadDataSets();
+    dm.Clients->appendRecord({QStringLiteral("Acme & Co")});
+    dm.Clients->edit();
+    dm.Clients->setValue(QStringLiteral("AddressLine1"), QStringLiteral("12 Harbour Road"));
+    dm.Clients->setValue(QStringLiteral("VATNo"), QStringLiteral("GB123456789"));
+    dm.Clients->post();
+    dm.Personal->edit();
+    dm.Personal->setValue(QStringLiteral("FULLNAME"), QStringLiteral("Jane Translator"));
+    dm.Personal->setValue(QStringLiteral("Tel"), QStringLiteral("+49 30 1234567"));
+    dm.Personal->setValue(QStringLiteral("BankDataLine1"), QStringLiteral("IBAN DE89 3704 0044 0532 0130 00"));
+    dm.Personal->post();
+    return dir;
+}
+
+test::CliRun cli(const QString &command, const QStringList &args)
+{
+    return test::runCli(QStringList{command} + args, QStringLiteral("C.UTF-8"));
+}
+
+// Text of a PDF as pdftotext reads it, in reading order.
+QString pdfText(const QString &file)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    if (!p.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// Runs a little Python over a workbook's first sheet (the .xlsx is a zip of XML parts).
+QString sheetXml(const QString &xlsx)
+{
+    QProcess p;
+    p.start(QStringLiteral("python3"),
+            {QStringLiteral("-c"),
+             QStringLiteral("import sys,zipfile; z=zipfile.ZipFile(sys.argv[1]); "
+                            "sys.stdout.write(z.read('xl/worksheets/sheet1.xml').decode('utf-8'))"),
+             xlsx});
+    if (!p.waitForFinished(30000))
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int lastRow(const QString &sheet)
+{
+    int last = 0;
+    static const QRegularExpression row(QStringLiteral("<row r=\"(\\d+)\""));
+    for (auto it = row.globalMatch(sheet); it.hasNext();)
+        last = std::max(last, it.next().captured(1).toInt());
+    return last;
+}
+
+} // namespace
+
+class TestCliOffice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+            QSKIP("LibreOffice (soffice) is not installed: sudo apt-get install libreoffice-writer libreoffice-calc");
+    }
+
+    void invoiceAsPdfHoldsEveryValue()
+    {
+        test::TestEnv env;
+        const QString data = invoiceData(env);
+        const QString out = env.path(QStringLiteral("invoice 17.pdf"));
+        const QByteArray templateBefore = test::TestEnv::read(data + "English.rtf");
+        const test::CliRun run = cli(QStringLiteral("invoice"),
+                                     kJob + QStringList{"--data", data, "--out", out, "--invoice-no", "2026-017",
+                                                        "--date", "2026-12-09", "--payment-due", "30 days net",
+                                                        "--job", "Manual {v2} \\ \"final\"", "--comments",
+                                                        "First line\\nΔεύτερη γραμμή\\n第三行"});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const QString text = pdfText(out);
+        for (const char *expected : {"Jane Translator", "Phone : +49 30 1234567", "IBAN DE89 3704 0044 0532 0130 00",
+                                     "Acme & Co", "VAT No.: GB123456789", "12 Harbour Road", "2026-017",
+                                     "30 days net", "Manual {v2} \\ \"final\"", "Comments:", "Match types", "Total :",
+                                     "Repetitions"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+        // The date as the locale writes it short (the C locale here).
+        const QString date = QLocale::c().toString(QDate(2026, 12, 9), QLocale::ShortFormat);
+        QVERIFY2(text.contains(date), qPrintable(date));
+        const qsizetype first = text.indexOf(QStringLiteral("First line"));
+        const qsizetype second = text.indexOf(QStringLiteral("Δεύτερη γραμμή"));
+        const qsizetype third = text.indexOf(QStringLiteral("第三行"));
+        QVERIFY2(first >= 0 && first < second && second < third, qPrintable(text));
+        QCOMPARE(test::TestEnv::read(data + "English.rtf"), templateBefore);
+    }
+
+    void invoiceFormats_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("odt") << "invoice.odt" << QByteArray("PK");
+        QTest::newRow("docx") << "invoice.docx" << QByteArray("PK");
+        QTest::newRow("rtf") << "invoice.rtf" << QByteArray("{\\rtf");
+    }
+
+    void invoiceFormats()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, start);
+        test::TestEnv env;
+        const QString data = invoiceData(env);
+        const QString out = env.path(name);
+        const test::CliRun run = cli(QStringLiteral("invoice"), kJob + QStringList{"--data", data, "--out", out,
+                                                                                   "--template", "German"});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QVERIFY(test::TestEnv::read(out).startsWith(start));
+        // Nothing but the invoice is left in the folder (no temporary files).
+        QCOMPARE(QDir(env.dir()).entryList({QStringLiteral("invoice*")}, QDir::Files | QDir::Hidden),
+                 QStringList{name});
+    }
+
+    void exportIntoNewThenExistingWorkbook()
+    {
+        test::TestEnv env;
+        const QString data = invoiceData(env);
+        const QString book = env.path(QStringLiteral("reports.xlsx"));
+        test::CliRun run = cli(QStringLiteral("quote"), kJob + QStringList{"--data", data, "--export", book});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        const QString first = sheetXml(book);
+        const int rows = lastRow(first);
+        // Captions, values, an empty row, titles, one row per category and the totals.
+        QVERIFY2(rows >= 7, qPrintable(first));
+
+        run = cli(QStringLiteral("quote"), kJob + QStringList{"--data", data, "--export", book, "--existing"});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        // The second report starts two rows below the first one's last row and has the same height.
+        QCOMPARE(lastRow(sheetXml(book)), 2 * rows + 1);
+    }
+
+    void exportRefusesWhatIsNoWorkbook()
+    {
+        test::TestEnv env;
+        const QString data = invoiceData(env);
+        const QByteArray junk("this is a shopping list, not a workbook\n");
+        const QString book = env.write(QStringLiteral("list.xlsx"), junk);
+        const test::CliRun run =
+            cli(QStringLiteral("quote"), kJob + QStringList{"--data", data, "--export", book, "--existing"});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(!run.err.trimmed().isEmpty(), "no message");
+        QCOMPARE(test::TestEnv::read(book), junk);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliOffice)
+#include "tst_CliOffice.moc"

@@ -100,7 +100,7 @@ int GridHeaderView::reservedWidth(int logicalIndex, const QRect &rect) const
 }
 
 // The section as the style draws it, with the title centred in the room left of the button and the mark, so
-// they never cover it; a title too long for the room is elided.
+// they never cover it; a title too long for the room wraps when the header has the height, else is elided.
 void GridHeaderView::paintTitle(QPainter *painter, const QRect &rect, int logicalIndex, int reserved) const
 {
     painter->save();
@@ -116,8 +116,17 @@ void GridHeaderView::paintTitle(QPainter *painter, const QRect &rect, int logica
         painter->setFont(qvariant_cast<QFont>(font));
     const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
     option.rect = rect.adjusted(margin, 0, -std::max(margin, reserved), 0);
-    option.text = painter->fontMetrics().elidedText(title, Qt::ElideRight, option.rect.width());
-    style()->drawControl(QStyle::CE_HeaderLabel, &option, painter, this);
+    // A header made tall enough for two lines wraps a long title at its blanks; only what still does not fit
+    // is elided.
+    const int flags = int(option.textAlignment) | Qt::TextWordWrap;
+    const QRect wrapped = painter->fontMetrics().boundingRect(option.rect, flags, title);
+    if (title.contains(u' ') && wrapped.height() <= option.rect.height() && wrapped.width() <= option.rect.width()) {
+        painter->setPen(option.palette.color(QPalette::ButtonText));
+        painter->drawText(option.rect, flags, title);
+    } else {
+        option.text = painter->fontMetrics().elidedText(title, Qt::ElideRight, option.rect.width());
+        style()->drawControl(QStyle::CE_HeaderLabel, &option, painter, this);
+    }
     painter->restore();
 }
 

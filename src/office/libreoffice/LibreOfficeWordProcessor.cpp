@@ -746,12 +746,24 @@ void LibreOfficeWordProcessor::autoFitColumns(Table table)
         const Reference<css::view::XSelectionSupplier> selection(controller, UNO_QUERY);
         if (!cells.is() || !selection.is())
             throw Error(QStringLiteral("The table's columns cannot be fitted to their contents."));
+        // The table is selected only for the command: a selection left behind would, for one, make the print
+        // dialog offer to print just the table.
+        const Any before = selection->getSelection();
         selection->select(Any(cells));
         const Reference<css::frame::XDispatchHelper> dispatcher =
             css::frame::DispatchHelper::create(m_session->context());
         dispatcher->executeDispatch(Reference<css::frame::XDispatchProvider>(controller->getFrame(), UNO_QUERY_THROW),
                                     OUString(".uno:SetOptimalColumnWidth"), OUString(), 0,
                                     Sequence<css::beans::PropertyValue>());
+        bool restored = false;
+        try {
+            restored = before.hasValue() && selection->select(before);
+        } catch (const css::uno::Exception &) {
+        }
+        if (!restored) {
+            const Reference<text::XTextDocument> doc(model, UNO_QUERY_THROW);
+            selection->select(Any(doc->getText()->getStart()));
+        }
     });
 }
 

@@ -26,7 +26,9 @@
 #include <rtl/bootstrap.hxx>
 #include <rtl/ref.hxx>
 
+#include <array>
 #include <atomic>
+#include <csignal>
 #include <chrono>
 #include <mutex>
 #include <thread>
@@ -225,8 +227,37 @@ bool OfficeSession::startedByUs() const
     return m_process->startedByUs();
 }
 
+namespace {
+
+// The UNO runtime puts handlers of its own on the termination signals when it starts, and they neither end
+// the program nor let it save. The program's own handlers (which close the windows and save the data) are put
+// back as soon as the runtime is up.
+class TerminationHandlersKept
+{
+public:
+    TerminationHandlersKept()
+    {
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], nullptr, &m_saved[i]);
+    }
+    ~TerminationHandlersKept()
+    {
+        for (std::size_t i = 0; i < kSignals.size(); ++i)
+            sigaction(kSignals[i], &m_saved[i], nullptr);
+    }
+    TerminationHandlersKept(const TerminationHandlersKept &) = delete;
+    TerminationHandlersKept &operator=(const TerminationHandlersKept &) = delete;
+
+private:
+    static constexpr std::array<int, 3> kSignals{SIGTERM, SIGINT, SIGHUP};
+    std::array<struct sigaction, 3> m_saved{};
+};
+
+} // namespace
+
 void OfficeSession::connect()
 {
+    const TerminationHandlersKept handlers;
     const int deadline = m_options.startTimeoutMs > 0 ? m_options.startTimeoutMs + m_options.callTimeoutMs : -1;
     runTask([this] { connectOnWorker(); }, deadline);
 }

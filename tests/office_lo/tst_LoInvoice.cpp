@@ -188,7 +188,7 @@ private slots:
                                 u"Comments:\nfirst line\nsecond line\nthird line\n"_s,
                                 u"IBAN PT50\tBank three\tBank five"_s,
                                 u"BIC LIMA\tBank four\tBank six"_s};
-        QCOMPARE(firstOutOfOrder(text, order), QString());
+        QVERIFY2(firstOutOfOrder(text, order).isEmpty(), qPrintable(firstOutOfOrder(text, order) + u" missing from: "_s + text.left(300)));
         for (const QString &placeholder : {u"pFullName"_s, u"cURL"_s, u"MatchReport"_s, u"Comments\n"_s})
             QVERIFY2(!text.contains(placeholder), qPrintable(placeholder));
 
@@ -338,7 +338,7 @@ private slots:
         word->closeWithoutSaving(editedAgain);
         word->disconnect();
         QUOTALY_DUMP(dump, m_office, copy);
-        QVERIFY2(dump.body.value(0).startsWith(u"Edited by hand pFullName"_s), qPrintable(dump.body.value(0)));
+        QVERIFY2(dump.body.value(0).startsWith(u"Edited by hand pFullName"_s), qPrintable(dump.body.mid(0, 6).join(u" / ")));
         QCOMPARE(dump.fieldmarks, 39);
         QCOMPARE(fileBytes(templateFile), before);
     }

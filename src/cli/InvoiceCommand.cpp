@@ -50,20 +50,10 @@ bool isInvoiceFile(const QString &file)
     return suffixes.contains(QFileInfo(file).suffix().toLower());
 }
 
-QString parseOptions(QStringList args, Options &o)
+QString parseOptions(const QStringList &args, Options &o)
 {
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        QString error;
-        const auto value = [&](QString &target) {
-            if (args.isEmpty())
-                error = QStringLiteral("%1 needs a value").arg(a);
-            else
-                target = args.takeFirst();
-        };
-        if (takeJobOption(a, args, o.job, error))
-            ;
-        else if (a == u"--out")
+    const QString problem = readJobCommandLine(args, o.job, [&o](const QString &a, const OptionValue &value) {
+        if (a == u"--out")
             value(o.out);
         else if (a == u"--template")
             value(o.templateName);
@@ -82,11 +72,10 @@ QString parseOptions(QStringList args, Options &o)
         else if (a == u"--comments")
             value(o.comments);
         else
-            error = QStringLiteral("unknown option %1").arg(a);
-        if (!error.isEmpty())
-            return error;
-    }
-    if (const QString problem = checkJobOptions(o.job); !problem.isEmpty())
+            return false;
+        return true;
+    });
+    if (!problem.isEmpty())
         return problem;
     if (o.out.isEmpty())
         return QStringLiteral("--out FILE is required");

@@ -54,6 +54,9 @@ void applyCounts(Dataset &matches, const JobOptions &o)
 
 } // namespace
 
+namespace {
+
+// Takes a job option into o; false when a is none. error says what was wrong with its argument.
 bool takeJobOption(const QString &a, QStringList &args, JobOptions &o, QString &error)
 {
     const auto value = [&](QString &target) {
@@ -84,14 +87,31 @@ bool takeJobOption(const QString &a, QStringList &args, JobOptions &o, QString &
     return true;
 }
 
-QString checkJobOptions(const JobOptions &o)
+} // namespace
+
+QString readJobCommandLine(QStringList args, JobOptions &job,
+                           const std::function<bool(const QString &option, const OptionValue &value)> &own)
 {
-    const int sources = int(!o.log.isEmpty()) + int(!o.words.isEmpty()) + int(!o.percent.isEmpty());
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        QString error;
+        const OptionValue value = [&](QString &target) {
+            if (args.isEmpty())
+                error = QStringLiteral("%1 needs a value").arg(a);
+            else
+                target = args.takeFirst();
+        };
+        if (!takeJobOption(a, args, job, error) && !own(a, value))
+            error = QStringLiteral("unknown option %1").arg(a);
+        if (!error.isEmpty())
+            return error;
+    }
+    const int sources = int(!job.log.isEmpty()) + int(!job.words.isEmpty()) + int(!job.percent.isEmpty());
     if (sources != 1)
         return QStringLiteral("give exactly one of LOG, --words or --percent");
-    if (o.client.isEmpty())
+    if (job.client.isEmpty())
         return QStringLiteral("--client is required");
-    if (o.log.isEmpty() && !o.hasTotal)
+    if (job.log.isEmpty() && !job.hasTotal)
         return QStringLiteral("--total is required with --words and --percent");
     return {};
 }

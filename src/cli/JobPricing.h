@@ -7,6 +7,7 @@
 #include "office/OfficeSuite.h"
 #include "reports/ReportText.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -38,12 +39,14 @@ struct JobOptions
     "  --data DIR          the data folder (default: the one Quotaly itself uses)\n" \
     "  --merge             merge neighbouring categories that have the same discount\n"
 
-/// Takes a job option (a, with its value from the front of args) into o. True when a was one; error then says
-/// what was wrong with its value, if anything.
-bool takeJobOption(const QString &a, QStringList &args, JobOptions &o, QString &error);
+/// Reads the option's argument into its target; a missing argument is reported by the command-line reader.
+using OptionValue = std::function<void(QString &target)>;
 
-/// What is wrong with a complete set of job options, or an empty text.
-QString checkJobOptions(const JobOptions &o);
+/// Reads a command line of job options and the command's own options: `own` takes an option of the command's
+/// (reading its argument through the OptionValue) and returns false for one it does not know. Returns what is
+/// wrong with the command line, including with the job options as a whole; empty when it is fine.
+QString readJobCommandLine(QStringList args, JobOptions &job,
+                           const std::function<bool(const QString &option, const OptionValue &value)> &own);
 
 /// A job priced for a client, with the data module it was priced from (its current client is the job's client).
 struct PricedJob

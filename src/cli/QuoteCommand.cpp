@@ -48,20 +48,10 @@ bool isSpreadsheetFile(const QString &file)
 }
 
 // Parses the arguments; returns an error text, empty when they are fine.
-QString parseOptions(QStringList args, Options &o)
+QString parseOptions(const QStringList &args, Options &o)
 {
-    while (!args.isEmpty()) {
-        const QString a = args.takeFirst();
-        QString error;
-        const auto value = [&](QString &target) {
-            if (args.isEmpty())
-                error = QStringLiteral("%1 needs a value").arg(a);
-            else
-                target = args.takeFirst();
-        };
-        if (takeJobOption(a, args, o.job, error))
-            ;
-        else if (a == u"--save")
+    const QString problem = readJobCommandLine(args, o.job, [&o](const QString &a, const OptionValue &value) {
+        if (a == u"--save")
             o.save = true;
         else if (a == u"--json")
             o.json = true;
@@ -74,11 +64,10 @@ QString parseOptions(QStringList args, Options &o)
         else if (a == u"--existing")
             o.existing = true;
         else
-            error = QStringLiteral("unknown option %1").arg(a);
-        if (!error.isEmpty())
-            return error;
-    }
-    if (const QString problem = checkJobOptions(o.job); !problem.isEmpty())
+            return false;
+        return true;
+    });
+    if (!problem.isEmpty())
         return problem;
     if (!QStringList{"plain", "csv", "rtf", "html"}.contains(o.format))
         return QStringLiteral("unknown format \"%1\" (plain, csv, rtf or html)").arg(o.format);

@@ -1,8 +1,10 @@
 #include "OfficeTypes.h"
 
+#include "Spreadsheet.h"
 #include "dataset/Error.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace quotaly::office {
 
@@ -21,6 +23,18 @@ bool sameFile(const QString &a, const QString &b)
         return false;
     const QString canonicalA = infoA.canonicalFilePath();
     return !canonicalA.isEmpty() && canonicalA == infoB.canonicalFilePath();
+}
+
+std::optional<CellAddress> parseCellAddress(const QString &address)
+{
+    static const QRegularExpression pattern(QStringLiteral("^([A-Z]{1,3})([1-9][0-9]{0,6})$"));
+    const QRegularExpressionMatch m = pattern.match(address);
+    if (!m.hasMatch())
+        return std::nullopt;
+    int column = 0;
+    for (const QChar c : m.captured(1))
+        column = column * 26 + (c.unicode() - u'A' + 1);
+    return CellAddress{m.captured(2).toInt(), column};
 }
 
 } // namespace quotaly::office

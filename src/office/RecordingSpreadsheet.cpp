@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include <QRegularExpression>
-
 namespace quotaly::office {
 
 using namespace Qt::StringLiterals;
@@ -131,14 +129,10 @@ QString RecordingSpreadsheet::name(CellRange range) const
 
 std::optional<RecordingSpreadsheet::Cell> RecordingSpreadsheet::parseCell(const QString &address)
 {
-    static const QRegularExpression pattern(QStringLiteral("^([A-Z]{1,3})([1-9][0-9]{0,6})$"));
-    const QRegularExpressionMatch m = pattern.match(address);
-    if (!m.hasMatch())
+    const std::optional<CellAddress> cell = parseCellAddress(address);
+    if (!cell)
         return std::nullopt;
-    int column = 0;
-    for (const QChar c : m.captured(1))
-        column = column * 26 + (c.unicode() - u'A' + 1);
-    return Cell{m.captured(2).toInt(), column};
+    return Cell{cell->row, cell->column};
 }
 
 // --- Checks shared by the calls ------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "OfficeTypes.h"
 
+#include <optional>
 #include <variant>
 
 #include <QString>
@@ -11,6 +12,16 @@ namespace quotaly::office {
 using Workbook = Handle<struct WorkbookTag>;
 using Worksheet = Handle<struct WorksheetTag>;
 using CellRange = Handle<struct CellRangeTag>;
+
+/// A cell of a worksheet, row and column counted from 1.
+struct CellAddress
+{
+    int row = 0;
+    int column = 0;
+};
+
+/// Reads a cell address such as "A1" or "AB12" (capital letters, no "$"); nullopt for anything else.
+std::optional<CellAddress> parseCellAddress(const QString &address);
 
 /// What a cell holds: text as it is (never read as a formula) or a number.
 using CellValue = std::variant<QString, double>;

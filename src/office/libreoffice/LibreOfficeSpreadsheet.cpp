@@ -33,7 +33,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace quotaly::office::lo {
 
@@ -43,24 +42,6 @@ using css::uno::UNO_QUERY;
 using css::uno::UNO_QUERY_THROW;
 
 namespace {
-
-struct CellAddress
-{
-    int row;    // from 1
-    int column; // from 1
-};
-
-std::optional<CellAddress> parseCell(const QString &address)
-{
-    static const QRegularExpression pattern(QStringLiteral("^([A-Z]{1,3})([1-9][0-9]{0,6})$"));
-    const QRegularExpressionMatch m = pattern.match(address);
-    if (!m.hasMatch())
-        return std::nullopt;
-    int column = 0;
-    for (const QChar c : m.captured(1))
-        column = column * 26 + (c.unicode() - u'A' + 1);
-    return CellAddress{m.captured(2).toInt(), column};
-}
 
 // The filter that writes a workbook in the format of the file name's extension.
 OUString filterFor(const QString &fileName)
@@ -354,8 +335,8 @@ void LibreOfficeSpreadsheet::setCellBold(Worksheet sheet, int row, int column)
 
 CellRange LibreOfficeSpreadsheet::range(Worksheet sheet, const QString &cell1, const QString &cell2)
 {
-    const std::optional<CellAddress> a = parseCell(cell1);
-    const std::optional<CellAddress> b = parseCell(cell2);
+    const std::optional<CellAddress> a = parseCellAddress(cell1);
+    const std::optional<CellAddress> b = parseCellAddress(cell2);
     if (!a || !b)
         throw Error(QStringLiteral("“%1” is not a cell address such as A1.").arg(a ? cell2 : cell1));
     return m_session->run([&] {

@@ -88,14 +88,6 @@ QString parseOptions(const QStringList &args, Options &o)
     return {};
 }
 
-InvoiceParty party(const Dataset &data)
-{
-    const auto text = [&data](const char *field) { return data.asString(QString::fromLatin1(field)); };
-    return InvoiceParty{text("FULLNAME"), text("VATNo"),  text("AddressLine1"), text("AddressLine2"),
-                        text("AddressLine3"), text("Tel"), text("Fax"), text("EMail"),
-                        text("www"), text("Additional1"), text("Additional2")};
-}
-
 int invoice(const Options &o, Streams &io)
 {
     const QLocale locale;
@@ -108,12 +100,9 @@ int invoice(const Options &o, Streams &io)
         throw Error(QStringLiteral("there is no invoice template %1").arg(QDir::toNativeSeparators(templateFile)));
 
     InvoiceInput input;
-    if (dm.Personal->isActive() && !dm.Personal->isEmpty()) {
-        input.personal = party(*dm.Personal);
-        for (int i = 0; i < int(input.bankData.size()); ++i)
-            input.bankData[i] = dm.Personal->asString(QStringLiteral("BankDataLine%1").arg(i + 1));
-    }
-    input.client = party(*dm.Clients);
+    input.personal = invoiceParty(*dm.Personal);
+    input.bankData = invoiceBankData(*dm.Personal);
+    input.client = invoiceParty(*dm.Clients);
     input.invoiceNo = o.invoiceNo;
     const QDate date = o.date.isEmpty() ? QDate::currentDate() : QDate::fromString(o.date, Qt::ISODate);
     input.invoiceDate = locale.toString(date, QLocale::ShortFormat);

@@ -1,6 +1,7 @@
 #include "InvoiceBuilder.h"
 
 #include "TdsWordExport.h"
+#include "dataset/Dataset.h"
 
 namespace quotaly {
 
@@ -77,7 +78,32 @@ office::OpenDocumentArgs templateArgs(const QString &templateFile)
     return args;
 }
 
+// The current row's text of a field; empty when there is no row or no such field.
+QString fieldText(const Dataset &dataset, const QString &field)
+{
+    if (!dataset.isActive() || dataset.isEmpty())
+        return {};
+    const int index = dataset.fieldIndex(field);
+    return index < 0 ? QString() : dataset.value(index).toString();
+}
+
 } // namespace
+
+InvoiceParty invoiceParty(const Dataset &record)
+{
+    const auto text = [&record](const char *field) { return fieldText(record, QString::fromLatin1(field)); };
+    return InvoiceParty{text("FULLNAME"), text("VATNo"), text("AddressLine1"), text("AddressLine2"),
+                        text("AddressLine3"), text("Tel"), text("Fax"), text("EMail"),
+                        text("www"), text("Additional1"), text("Additional2")};
+}
+
+std::array<QString, 6> invoiceBankData(const Dataset &personal)
+{
+    std::array<QString, 6> lines;
+    for (int i = 0; i < int(lines.size()); ++i)
+        lines[i] = fieldText(personal, QStringLiteral("BankDataLine%1").arg(i + 1));
+    return lines;
+}
 
 QStringList invoiceCommentLines(const QString &text)
 {

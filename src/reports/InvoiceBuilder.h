@@ -10,6 +10,7 @@
 #include <QStringList>
 
 namespace quotaly {
+class Dataset;
 
 /// The user's or the client's details as their record holds them.
 struct InvoiceParty
@@ -59,6 +60,13 @@ struct InvoiceInput
     /// it here). A failure it throws ends the invoice as Failed. May be empty.
     std::function<void(office::Document)> whenFilled;
 };
+
+/// The current row of the user's or a client's record as an invoice party. A closed or empty dataset, or a
+/// field it lacks, gives empty texts.
+InvoiceParty invoiceParty(const Dataset &record);
+
+/// The user's bank data lines 1 to 6 from the current row of the personal record, empty where there are none.
+std::array<QString, 6> invoiceBankData(const Dataset &personal);
 
 /// The lines of a multi-line text as a memo holds them: split at CR LF, LF or CR; a line break at the very end
 /// starts no further line; an empty text has no lines.

@@ -44,33 +44,6 @@ const Binding kClientFields[] = {
     {"DBEdit17", "Additional1"},  {"DBEdit18", "Additional2"},
 };
 
-// The current row's text of a field; empty when there is no row or no such field.
-QString fieldText(const Dataset *dataset, const QString &field)
-{
-    if (!dataset->isActive())
-        return {};
-    const int index = dataset->fieldIndex(field);
-    return index < 0 ? QString() : dataset->value(index).toString();
-}
-
-InvoiceParty partyFrom(const Dataset *dataset)
-{
-    auto text = [dataset](const char *field) { return fieldText(dataset, QString::fromLatin1(field)); };
-    InvoiceParty party;
-    party.fullName = text("FULLNAME");
-    party.vatNo = text("VATNo");
-    party.addressLine1 = text("AddressLine1");
-    party.addressLine2 = text("AddressLine2");
-    party.addressLine3 = text("AddressLine3");
-    party.tel = text("Tel");
-    party.fax = text("Fax");
-    party.eMail = text("EMail");
-    party.www = text("www");
-    party.additional1 = text("Additional1");
-    party.additional2 = text("Additional2");
-    return party;
-}
-
 QString shortDate(const QDate &date)
 {
     return QLocale::system().toString(date, QLocale::ShortFormat);
@@ -252,10 +225,9 @@ InvoiceInput TfInvoice::invoiceInput()
     m_dm->Clients->updateRecord();
 
     InvoiceInput in;
-    in.personal = partyFrom(m_dm->Personal);
-    for (int i = 0; i < int(in.bankData.size()); ++i)
-        in.bankData[i] = fieldText(m_dm->Personal, QStringLiteral("BankDataLine%1").arg(i + 1));
-    in.client = partyFrom(m_dm->Clients);
+    in.personal = invoiceParty(*m_dm->Personal);
+    in.bankData = invoiceBankData(*m_dm->Personal);
+    in.client = invoiceParty(*m_dm->Clients);
 
     in.invoiceNo = m_ui->dxInvoiceNo->text();
     in.invoiceDate = m_ui->dxInvoiceDate->text();

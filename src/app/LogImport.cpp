@@ -37,29 +37,39 @@ std::array<double, 7> slotValues(const TTradosReader::Rows &rows, bool integerFi
 
 LogImportResult importAnalysisLog(const QString &fileName, Dataset &matches, const TTradosReader::MessageSink &sink)
 {
+    // Everything that can go wrong is found out before the row is touched, so a failed import changes nothing.
+    if (matches.master() && (!matches.master()->isActive() || matches.master()->isEmpty()))
+        throw Error(QStringLiteral("Choose a client first."));
     TTradosReader reader(sink);
     reader.FileName = fileName;
-    matches.edit();
-
     TTradosReader::Rows words{};
     if (!reader.GetResults(TTradosReader::Words, words) || !reader.Loaded())
         return {};
+    if (!reader.TableFound())
+        throw Error(TTradosReader::noTableMessage(fileName));
     TTradosReader::Rows percents{};
     reader.GetResults(TTradosReader::Percent, percents);
 
     const auto wordValues = slotValues(words, true);
     const auto percentValues = slotValues(percents, false);
+    matches.edit();
     for (int slot = 2; slot <= 8; ++slot) {
         matches.setValue(QStringLiteral("iWord%1").arg(slot), qint64(wordValues[slot - 2]));
         matches.setValue(QStringLiteral("iPercent%1").arg(slot), percentValues[slot - 2]);
     }
-    LogImportResult result{true, QString::number(words[8], 'f', 0)};
+    LogImportResult result{true, QString::number(words[8], 'f', 0), words[0]};
     try {
         matches.post();
     } catch (const Error &) {
         // The row stays in edit state with the counts; the user sees them and can correct the row.
     }
     return result;
+}
+
+QString unpricedWordsMessage(double words)
+{
+    return QStringLiteral("%1 words of this log are Context TM matches and are not priced in any category.")
+        .arg(QString::number(words, 'f', 0));
 }
 
 } // namespace quotaly

@@ -8,6 +8,7 @@
 #include "MakerInfo.h"
 #include "MatchesSchemaUpgrade.h"
 #include "TDM.h"
+#include "dataset/DisplayFormat.h"
 #include "dataset/Error.h"
 #include "reports/TfExportReport.h"
 #include "reports/TfMatchResults.h"
@@ -153,20 +154,12 @@ void TfQuotaly::connectActions()
     connect(m_ui->aAbout, &QAction::triggered, this, &TfQuotaly::aAboutExecute);
 
     connect(m_ui->aMatchResults, &QAction::triggered, this, [this] { aMatchResultsExecute(m_ui->aMatchResults); });
+    connect(m_ui->Edit1, &QLineEdit::editingFinished, this, [this] { checkTotal(); });
     connect(m_ui->aLoadFromTradosLog, &QAction::triggered, this, &TfQuotaly::aLoadFromTradosLogExecute);
 
-    connect(m_ui->aPersonal, &QAction::triggered, this, [this] {
-        if (showPersonal)
-            showPersonal();
-    });
-    connect(m_ui->aCurrency, &QAction::triggered, this, [this] {
-        if (showCurrency)
-            showCurrency();
-    });
-    connect(m_ui->aClients, &QAction::triggered, this, [this] {
-        if (showClients)
-            showClients();
-    });
+    connect(m_ui->aPersonal, &QAction::triggered, this, [this] { showKeepingClient(showPersonal); });
+    connect(m_ui->aCurrency, &QAction::triggered, this, [this] { showKeepingClient(showCurrency); });
+    connect(m_ui->aClients, &QAction::triggered, this, [this] { showKeepingClient(showClients); });
 }
 
 void TfQuotaly::bindData(TDM *dm)
@@ -188,6 +181,17 @@ void TfQuotaly::bindData(TDM *dm)
     m_ui->rbWords->setBinding(dm->MatchesByClient, QStringLiteral("bMatchTypeWords"));
     m_ui->rbPercent->setBinding(dm->MatchesByClient, QStringLiteral("bMatchTypePercent"));
     bindCategoryRows();
+    // Whatever moves or changes the match-settings row (a client chosen here or in another window, a log read, a
+    // cancelled edit), the boxes and the enabled column show the mode the calculation will use.
+    Dataset *matches = dm->MatchesByClient;
+    const auto follow = [this] { aSetMatchesExecute(nullptr); };
+    connect(matches, &Dataset::currentChanged, this, follow);
+    connect(matches, &Dataset::layoutReset, this, follow);
+    connect(matches, &Dataset::stateChanged, this, follow);
+    connect(matches, &Dataset::fieldChanged, this, [this, matches](int field) {
+        if (field == matches->fieldIndex(QStringLiteral("bMatchTypeWords")))
+            aSetMatchesExecute(nullptr);
+    });
 }
 
 void TfQuotaly::bindCategoryRows()
@@ -291,28 +295,50 @@ void TfQuotaly::lcClientChange()
 
 void TfQuotaly::aSetMatchesExecute(QObject *sender)
 {
+    // The boxes are a radio pair over bMatchTypeWords, the flag the calculation reads: a click chooses the mode of
+    // its box (a click on the ticked box keeps it), otherwise the current row's flag decides (null: percent).
     QCheckBox *words = m_ui->rbWords;
     QCheckBox *percent = m_ui->rbPercent;
-    if (words->isChecked() == percent->isChecked()) {
-        percent->setChecked(true);
-        words->setChecked(false);
-    }
     Dataset *matches = m_dm ? m_dm->MatchesByClient : nullptr;
-    const bool editing = matches && matches->isEditing();
-    if (sender == percent && editing) {
-        matches->setValue(QStringLiteral("bMatchTypePercent"), true);
-        matches->setValue(QStringLiteral("bMatchTypeWords"), false);
-    } else if (sender == words && editing) {
-        matches->setValue(QStringLiteral("bMatchTypeWords"), true);
-        matches->setValue(QStringLiteral("bMatchTypePercent"), false);
-    }
-    if (percent->isChecked() || words->isChecked()) {
-        const bool percentMode = percent->isChecked();
-        for (int slot = 2; slot <= 8; ++slot) {
-            findChild<QWidget *>(QStringLiteral("Word%1").arg(slot))->setEnabled(!percentMode);
-            findChild<QWidget *>(QStringLiteral("Percent%1").arg(slot))->setEnabled(percentMode);
+    const bool hasRow = matches && matches->isActive() && (matches->recordCount() > 0 || matches->isEditing());
+    bool wordsMode = false;
+    if ((sender == words || sender == percent) && hasRow) {
+        wordsMode = sender == words;
+        try {
+            if (!matches->isEditing())
+                matches->edit();
+            matches->setValue(QStringLiteral("bMatchTypeWords"), wordsMode);
+            matches->setValue(QStringLiteral("bMatchTypePercent"), !wordsMode);
+        } catch (const Error &e) {
+            ui::dialogs().message(this, e.text());
+            wordsMode = matches->asBoolean(QStringLiteral("bMatchTypeWords"));
         }
+    } else if (hasRow) {
+        wordsMode = matches->asBoolean(QStringLiteral("bMatchTypeWords"));
     }
+    showEntryMode(wordsMode);
+}
+
+void TfQuotaly::showEntryMode(bool wordsMode)
+{
+    m_ui->rbWords->setChecked(wordsMode);
+    m_ui->rbPercent->setChecked(!wordsMode);
+    for (int slot = 2; slot <= 8; ++slot) {
+        findChild<QWidget *>(QStringLiteral("Word%1").arg(slot))->setEnabled(wordsMode);
+        findChild<QWidget *>(QStringLiteral("Percent%1").arg(slot))->setEnabled(!wordsMode);
+    }
+}
+
+bool TfQuotaly::checkTotal()
+{
+    const QString problem = typedNumberProblem(m_ui->Edit1->text(), false, QLocale());
+    if (problem.isEmpty()) {
+        m_total = m_ui->Edit1->text();
+        return true;
+    }
+    m_ui->Edit1->setText(m_total);
+    ui::dialogs().message(this, problem, ui::Dialogs::Kind::Warning);
+    return false;
 }
 
 void TfQuotaly::aMatchResultsExecute(QObject *sender)
@@ -321,6 +347,9 @@ void TfQuotaly::aMatchResultsExecute(QObject *sender)
         return;
     if (m_report)
         m_report->showClient(m_ui->lcClient->text());
+    // An unreadable total or base rate is refused (and said) before anything is priced.
+    if (!checkTotal() || !m_ui->Edit2->commit())
+        return;
     try {
         Dataset *matches = m_dm->MatchesByClient;
         matches->updateRecord();
@@ -349,19 +378,67 @@ void TfQuotaly::aMatchResultsExecute(QObject *sender)
 
 void TfQuotaly::aLoadFromTradosLogExecute()
 {
+    if (!m_dm)
+        return;
+    // The counts belong to the client the selector shows; without one they would land on whichever row is current.
+    if (m_ui->lcClient->currentIndex() < 0 || m_dm->Clients->isEmpty()) {
+        ui::dialogs().message(this, QStringLiteral("Choose a client first."));
+        return;
+    }
     const QString fileName = ui::dialogs().openFileName(
         this, m_ui->aLoadFromTradosLog->text(), QString(),
         QStringLiteral("Trados log-file (*.log);;Trados log-file (txt) (*.txt);;Trados log-file (csv) (*.csv)"));
-    if (fileName.isEmpty() || !m_dm)
+    if (fileName.isEmpty())
         return;
     try {
         const LogImportResult result =
             importAnalysisLog(fileName, *m_dm->MatchesByClient, [this](const QString &text) { ui::dialogs().message(this, text); });
-        if (result.stored)
+        if (result.stored) {
             m_ui->Edit1->setText(result.totalText);
+            m_total = result.totalText;
+            if (result.unpricedWords > 0)
+                ui::dialogs().message(this, unpricedWordsMessage(result.unpricedWords));
+        }
     } catch (const Error &e) {
         ui::dialogs().message(this, e.text());
     }
+}
+
+void TfQuotaly::showKeepingClient(const std::function<void()> &show)
+{
+    if (!show)
+        return;
+    if (!m_dm) {
+        show();
+        return;
+    }
+    // Counts and rates typed here are stored first: the other window may move the client row, and typed text
+    // that was never stored would go with it.
+    for (Dataset *d : {m_dm->MatchesByClient, m_dm->OptionsByClient}) {
+        try {
+            d->checkBrowseMode();
+        } catch (const Error &e) {
+            ui::dialogs().message(this, e.text());
+            return;
+        }
+    }
+    Dataset *clients = m_dm->Clients;
+    const QString name = m_ui->lcClient->currentIndex() >= 0 ? m_ui->lcClient->text() : QString();
+    const int row = clients->isActive() ? clients->recNo() : -1;
+    show();
+    if (name.isEmpty() || !clients->isActive() || clients->isEditing())
+        return;
+    // The same client comes back as the current one (its row, or another of its name if the row moved);
+    // a deleted client leaves the selector on whatever client is current now, so the two always agree.
+    const int nameField = clients->fieldIndex(QStringLiteral("FULLNAME"));
+    if (row >= 0 && row < clients->recordCount() && clients->valueAt(row, nameField).toString() == name)
+        clients->setRecNo(row);
+    else
+        clients->locate(QStringLiteral("FULLNAME"), name);
+    const QString current = clients->isEmpty() ? QString() : clients->asString(QStringLiteral("FULLNAME"));
+    if (m_ui->lcClient->text() != current)
+        m_ui->lcClient->setText(current);
+    aSetMatchesExecute(nullptr);
 }
 
 void TfQuotaly::aBrowseURLExecute(QObject *sender)

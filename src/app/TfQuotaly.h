@@ -73,6 +73,11 @@ private:
     void connectActions();
     void bindCategoryRows();
     void styleEdits();
+    void showEntryMode(bool wordsMode);
+    /// Shows another window modally with the typed values stored first and this window's client kept.
+    void showKeepingClient(const std::function<void()> &show);
+    /// Keeps the total only when it reads as a number; otherwise says so and puts the last good total back.
+    bool checkTotal();
     void openUrl(const QString &url);
     void aAboutExecute();
     void aHelpExecute();
@@ -84,6 +89,7 @@ private:
     TfExportReport *m_exportDialog = nullptr;
     QString m_dataDir;
     QString m_upgradeError;
+    QString m_total; ///< the last total that read as a number (or empty)
     QString m_currentLanguage;
     bool m_started = false;
     bool m_inClientChange = false;

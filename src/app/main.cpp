@@ -14,7 +14,6 @@ int main(int argc, char *argv[])
     quotaly::ui::QuotalyApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Morvane Software"));
     QCoreApplication::setApplicationName(QStringLiteral("Quotaly"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Quotaly"));
     QGuiApplication::setDesktopFileName(QStringLiteral("quotaly"));
     QGuiApplication::setWindowIcon(QIcon(QStringLiteral(":/quotaly/quotaly48.png")));
 

@@ -15,11 +15,15 @@ const char kUsage[] =
     "Usage: quotaly-cli analyse LOG [--json]\n"
     "Reads an analysis log and shows, for each of its nine rows, the segments, words, percent and placeables.\n"
     "LOG is read by its extension: .log (the job's table: the \"Analyse Total\" table of the first run, or the\n"
-    "first table), .txt (all tables summed, percentages averaged) or .csv (semicolon-separated export); any\n"
-    "other extension gives zeros. Numbers in .log and .txt use the decimal point of the current locale.\n"
-    "  --json   print {\"file\", \"segments\", \"words\", \"percent\", \"placeables\"}, rows 0 to 8, unrounded\n"
+    "first table), .txt (all tables summed, percentages averaged) or .csv (semicolon-separated export). A file\n"
+    "with no analysis table (or another extension) is refused. Numbers in .log and .txt use the decimal point of\n"
+    "the current locale. The words of row 0 (context matches) are priced in no category: they are shown as\n"
+    "\"Unpriced words\".\n"
+    "  --json   print {\"file\", \"segments\", \"words\", \"percent\", \"placeables\", \"unpricedWords\"}, rows 0 to 8,\n"
+    "           unrounded\n"
     "  -h, --help  show this help\n"
-    "Messages about the log go to stderr. Exit status: 0 read, 1 wrong arguments, 2 missing or unreadable log.\n";
+    "Messages about the log go to stderr. Exit status: 0 read, 1 wrong arguments, 2 missing or unreadable log,\n"
+    "or no analysis table in it.\n";
 
 constexpr const char *kRowLabels[] = {"Context TM", "Repetitions", "100%",     "95% - 99%", "85% - 94%",
                                       "75% - 84%",  "50% - 74%",   "No Match", "Total"};
@@ -58,7 +62,8 @@ void printJson(QTextStream &out, const TTradosReader &reader)
         << "    \"segments\": " << jsonRows(reader.segments()) << ",\n"
         << "    \"words\": " << jsonRows(reader.words()) << ",\n"
         << "    \"percent\": " << jsonRows(reader.percent()) << ",\n"
-        << "    \"placeables\": " << jsonRows(reader.placeables()) << "\n"
+        << "    \"placeables\": " << jsonRows(reader.placeables()) << ",\n"
+        << "    \"unpricedWords\": " << exactNumber(reader.words()[0]) << "\n"
         << "}\n";
 }
 
@@ -78,6 +83,7 @@ void printText(QTextStream &out, const TTradosReader &reader)
              {plainNumber(reader.segments()[r]), plainNumber(reader.words()[r]), plainNumber(reader.percent()[r]),
               plainNumber(reader.placeables()[r])});
     }
+    out << "Unpriced words: " << plainNumber(reader.words()[0]) << " (context matches, priced in no category)\n";
 }
 
 
@@ -101,6 +107,8 @@ int runAnalyse(const QStringList &args, Streams &io)
     }
     if (!reader.Loaded())
         return ExitFailure; // the reader has said that the file is missing
+    if (!reader.TableFound())
+        return reportFailure(io, Error(TTradosReader::noTableMessage(path)));
     if (json)
         printJson(io.out, reader);
     else

@@ -141,6 +141,9 @@ std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocal
         const LogImportResult imported = importAnalysisLog(o.log, *dm.MatchesByClient, sink);
         if (!imported.stored)
             return std::nullopt;
+        job.unpricedWords = imported.unpricedWords;
+        if (imported.unpricedWords > 0)
+            io.err << "quotaly-cli: " << unpricedWordsMessage(imported.unpricedWords) << '\n';
         if (!o.hasTotal)
             totalText = imported.totalText;
     } else {

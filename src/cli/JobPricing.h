@@ -57,6 +57,7 @@ struct PricedJob
     MatchResult result;
     ReportHeader header;
     ReportTable table; ///< the report as the report window shows it
+    double unpricedWords = 0; ///< the log's context-match words, which no category prices
 };
 
 /// Loads the data folder, finds the client, reads the counts (from the log or the command line) and prices the

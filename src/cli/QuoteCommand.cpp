@@ -78,8 +78,11 @@ QString parseOptions(const QStringList &args, Options &o)
     return {};
 }
 
-QJsonObject jsonReport(const JobOptions &o, const MatchInputs &in, const MatchResult &r, const ReportHeader &h)
+QJsonObject jsonReport(const JobOptions &o, const PricedJob &job)
 {
+    const MatchInputs &in = job.inputs;
+    const MatchResult &r = job.result;
+    const ReportHeader &h = job.header;
     QJsonArray rows;
     double units = 0;
     double amount = 0;
@@ -102,7 +105,8 @@ QJsonObject jsonReport(const JobOptions &o, const MatchInputs &in, const MatchRe
                        {QStringLiteral("currency"), h.currency},
                        {QStringLiteral("rows"), rows},
                        {QStringLiteral("totalUnits"), units},
-                       {QStringLiteral("totalAmount"), amount}};
+                       {QStringLiteral("totalAmount"), amount},
+                       {QStringLiteral("unpricedWords"), job.unpricedWords}};
 }
 
 // Writes the report into a new workbook, or below the contents of an existing one, and saves the workbook.
@@ -144,7 +148,7 @@ int quote(const Options &o, Streams &io)
     if (!o.exportFile.isEmpty())
         return exportReport(o, *job, io, locale);
     if (o.json) {
-        io.out << QJsonDocument(jsonReport(o.job, job->inputs, job->result, job->header)).toJson(QJsonDocument::Indented);
+        io.out << QJsonDocument(jsonReport(o.job, *job)).toJson(QJsonDocument::Indented);
         return ExitOk;
     }
     const QString block = reportHeaderBlock(job->header);

@@ -4,6 +4,7 @@
 #include "Windows1252.h"
 
 #include <algorithm>
+#include <cmath>
 #include <bitset>
 #include <limits>
 #include <optional>
@@ -734,7 +735,14 @@ QVariant PacketParser::convert(int field, QStringView text, int rowNumber) const
         return m_controls.restoreValue(text.toString());
     case FieldKind::Integer: {
         bool ok = false;
-        const qint64 value = text.toLongLong(&ok);
+        qint64 value = text.toLongLong(&ok);
+        if (!ok) {
+            // A decimal value in a whole-number column (a column that once held decimals and was declared whole
+            // later) is read rounded half to even, as counts are rounded everywhere else.
+            const auto decimal = parseFloat(text);
+            ok = decimal && std::fabs(*decimal) < 9.0e18;
+            value = ok ? qint64(std::nearbyint(*decimal)) : 0;
+        }
         if (ok && value >= info.range.min && value <= info.range.max)
             return value;
         break;

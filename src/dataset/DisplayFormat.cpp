@@ -90,6 +90,27 @@ std::optional<qint64> parseUserInteger(const QString &text)
     return v;
 }
 
+QString typedNumberProblem(const QString &text, bool wholeNumber, const QLocale &locale)
+{
+    if (text.trimmed().isEmpty())
+        return {};
+    const QString quoted = u'"' + text.trimmed() + u'"';
+    if (wholeNumber) {
+        if (parseUserInteger(text))
+            return {};
+        return QStringLiteral("%1 is not a whole number. Type digits only, for example 90. The previous value is "
+                              "kept.")
+            .arg(quoted);
+    }
+    if (parseUserFloat(text, locale))
+        return {};
+    const QString point = locale.decimalPoint();
+    const QString points = point == u"." ? QStringLiteral("\".\"") : QStringLiteral("\"%1\" or \".\"").arg(point);
+    return QStringLiteral("%1 is not a number. Type it with %2 as the decimal point and no thousands separators, "
+                          "for example %3. The previous value is kept.")
+        .arg(quoted, points, QStringLiteral("1234") + point + u'5');
+}
+
 } // namespace quotaly
 
 namespace quotaly {

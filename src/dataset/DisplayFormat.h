@@ -23,6 +23,10 @@ std::optional<double> parseUserFloat(const QString &text, const QLocale &locale)
 /// Reads a whole number typed by the user (optional sign, digits, surrounding blanks). nullopt otherwise.
 std::optional<qint64> parseUserInteger(const QString &text);
 
+/// Why a number typed by the user cannot be read exactly (letters, a thousands separator, a second decimal
+/// point, a decimal part in a whole number), as a message for the user; empty when it reads or is blank.
+QString typedNumberProblem(const QString &text, bool wholeNumber, const QLocale &locale);
+
 /// The list separator of the regional settings: ";" where the decimal separator is ",", else ",".
 QChar listSeparator(const QLocale &locale);
 

@@ -41,6 +41,7 @@ bool TTradosReader::GetResults(quint8 kind, Rows &rows)
 void TTradosReader::Load()
 {
     m_loaded = false;
+    m_tableFound = false;
     m_told = 0;
     m_leftOut = 0;
     const QFileInfo info(FileName);
@@ -58,7 +59,15 @@ void TTradosReader::Load()
     // Only a complete read replaces the values; a failed one leaves them (and Loaded()) as they were.
     const int dot = info.fileName().lastIndexOf(u'.');
     const QString extension = dot < 0 ? QString() : info.fileName().sliced(dot).toUpper();
-    const TradosNotify notify = [this](const QString &text) { tell(text); };
+    // Messages wait for the end of the read: a file that turns out to hold no analysis table gets one message
+    // from the caller instead of one per line that did not convert.
+    QStringList pending;
+    const TradosNotify notify = [&pending](const QString &text) { pending << text; };
+    const auto tellPending = [this, &pending] {
+        for (const QString &text : std::as_const(pending))
+            tell(text);
+        tellLeftOut();
+    };
     TradosCounts counts;
     try {
         if (extension == u".LOG") {
@@ -72,15 +81,22 @@ void TTradosReader::Load()
             counts = readTradosCsv(lines, notify, FileName);
         }
     } catch (...) {
-        tellLeftOut();
+        tellPending();
         throw;
     }
-    tellLeftOut();
+    if (counts.tableFound)
+        tellPending();
+    m_tableFound = counts.tableFound;
     m_segments = counts.segments;
     m_words = counts.words;
     m_percent = counts.percent;
     m_placeables = counts.placeables;
     m_loaded = true;
+}
+
+QString TTradosReader::noTableMessage(const QString &fileName)
+{
+    return QStringLiteral("No analysis table found in %1.").arg(QDir::toNativeSeparators(fileName));
 }
 
 void TTradosReader::tell(const QString &text)

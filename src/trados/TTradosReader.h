@@ -35,6 +35,12 @@ public:
     /// True once the file has been read. Stays false when the file does not exist or the read failed.
     bool Loaded() const { return m_loaded; }
 
+    /// True when the read found an analysis table. A file without one reads as zeros, and the messages its lines
+    /// would have caused are not sent.
+    bool TableFound() const { return m_tableFound; }
+    /// What the user is told about a file without an analysis table.
+    static QString noTableMessage(const QString &fileName);
+
     /// Copies rows 0 to 8 of one array into `rows`, reading the file at the first call. Returns false and leaves
     /// `rows` untouched when the file does not exist or the kind is above 3. Throws Error when the file cannot be
     /// read or holds nothing to average; nothing should be stored then.
@@ -59,6 +65,7 @@ private:
     int m_told = 0;
     int m_leftOut = 0;
     bool m_loaded = false;
+    bool m_tableFound = false;
     Rows m_segments{};
     Rows m_words{};
     Rows m_percent{};

@@ -125,6 +125,8 @@ TradosCounts readTradosCsv(TextLineReader &lines, const TradosNotify &notify, co
                        .arg(kColumns));
         }
         addRecord(cells, numbers, notify, counts);
+        // A line with cells beyond the eight leading text columns holds counts; a stray text file has none.
+        counts.tableFound = counts.tableFound || cells.size() >= kFirstUsedColumn;
     }
     if (records == 0) {
         throw Error(QStringLiteral("Cannot read %1: it holds no data line after the two heading lines, so there is "

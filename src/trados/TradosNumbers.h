@@ -19,6 +19,8 @@ struct TradosCounts
     Rows words{};
     Rows percent{};
     Rows placeables{};
+    /// False when the file held nothing that reads as an analysis table (no heading, no data line with counts).
+    bool tableFound = false;
 
     /// Column k of a table row: 0 segments, 1 words, 2 percent, 3 placeables.
     Rows &column(int k);

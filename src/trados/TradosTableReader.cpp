@@ -130,6 +130,7 @@ TradosCounts readTradosLog(TextLineReader &lines, const TradosNumberParser &numb
     TableScanner scan(lines);
     if (!scan.nextHeading())
         return counts;
+    counts.tableFound = true;
 
     std::array<QString, kRows> rows;
     for (QString &row : rows)
@@ -192,6 +193,7 @@ TradosCounts readTradosTxt(TextLineReader &lines, const TradosNumberParser &numb
     }
     for (double &percent : counts.percent)
         percent /= tables;
+    counts.tableFound = true;
     return counts;
 }
 

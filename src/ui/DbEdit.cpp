@@ -1,13 +1,13 @@
 #include "DbEdit.h"
 
 #include "DataLink.h"
+#include "Dialogs.h"
 #include "dataset/Dataset.h"
 #include "dataset/DisplayFormat.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QRegularExpressionValidator>
 #include <QScopeGuard>
 
 namespace quotaly::ui {
@@ -28,19 +28,6 @@ QString textOf(const QVariant &value, FieldKind kind)
     default:
         return value.toString();
     }
-}
-
-// What may be typed into a number field. Floats also take an exponent, so that a value shown as 1E-5 can be
-// edited in place.
-QString numberPattern(FieldKind kind)
-{
-    if (kind == FieldKind::Integer)
-        return QStringLiteral("-?[0-9]*");
-    QString separators = QStringLiteral(".");
-    const QString point = QLocale().decimalPoint();
-    if (point != separators)
-        separators += point;
-    return QStringLiteral("-?[0-9]*(?:[%1][0-9]*)?(?:[eE][-+]?[0-9]*)?").arg(QRegularExpression::escape(separators));
 }
 
 } // namespace
@@ -72,17 +59,11 @@ QString DbEdit::fieldName() const
 
 void DbEdit::configureForField()
 {
+    // Number fields take any keystroke: text that does not read as a number is refused as a whole when it is
+    // stored, with a message, rather than losing single characters on the way in.
     const FieldDef *f = m_link->field();
     const FieldKind kind = f ? f->kind() : FieldKind::Text;
     setMaxLength(f && kind == FieldKind::Text && f->width > 0 ? f->width : 32767);
-    const bool number = kind == FieldKind::Integer || kind == FieldKind::Float;
-    const QString pattern = number ? numberPattern(kind) : QString();
-    if (m_validator && m_validator->regularExpression().pattern() == pattern)
-        return;
-    QValidator *old = m_validator;
-    m_validator = number ? new QRegularExpressionValidator(QRegularExpression(pattern), this) : nullptr;
-    setValidator(m_validator);
-    delete old;
 }
 
 void DbEdit::refresh(bool rowMoved)
@@ -122,7 +103,6 @@ QVariant DbEdit::typedValue() const
     const FieldDef *f = m_link->field();
     if (typed.trimmed().isEmpty() || !f)
         return {};
-    // What does not convert goes to the dataset as text, so the user sees the dataset's own message.
     if (f->kind() == FieldKind::Float) {
         if (const auto v = parseUserFloat(typed, QLocale()))
             return *v;
@@ -139,6 +119,17 @@ bool DbEdit::commit()
         return true;
     m_committing = true;
     const auto done = qScopeGuard([this] { m_committing = false; });
+    const FieldDef *f = m_link->field();
+    const bool number = f && (f->kind() == FieldKind::Integer || f->kind() == FieldKind::Float);
+    const QString problem = number ? typedNumberProblem(text(), f->kind() == FieldKind::Integer, QLocale()) : QString();
+    if (!problem.isEmpty()) {
+        // The field keeps its value and the edit shows it again, so what is on screen is what gets priced.
+        m_dirty = false;
+        m_keepAfterPost = false;
+        showValue();
+        dialogs().message(window(), problem, Dialogs::Kind::Warning);
+        return false;
+    }
     if (!m_link->writeValue(typedValue()))
         return false;
     m_dirty = false;
@@ -149,7 +140,7 @@ bool DbEdit::commit()
 
 void DbEdit::onUpdatingRecord()
 {
-    if (m_dirty && !commit())
+    if (m_dirty && !commit() && m_dirty)
         m_keepAfterPost = true;
 }
 

@@ -2,8 +2,6 @@
 
 #include <QLineEdit>
 
-class QRegularExpressionValidator;
-
 namespace quotaly {
 class Dataset;
 } // namespace quotaly
@@ -26,8 +24,9 @@ public:
     Dataset *dataset() const;
     QString fieldName() const;
 
-    /// Writes the typed text into the field now. False, with the dataset's message shown and the text kept,
-    /// when the field refuses it; true when there was nothing to write or it was stored.
+    /// Writes the typed text into the field now. True when there was nothing to write or it was stored. False
+    /// when a number field gets text that is not a number (a message says so, the field keeps its value and the
+    /// edit shows it again) or when the dataset refuses the value (its message is shown, the text is kept).
     bool commit();
     /// True while the edit holds typed text that is not in the field yet.
     bool isDirty() const { return m_dirty; }
@@ -49,7 +48,6 @@ private:
     QVariant typedValue() const;
 
     DataLink *m_link;
-    QRegularExpressionValidator *m_validator = nullptr;
     bool m_dirty = false;
     bool m_keepAfterPost = false; // a refused text outlives the post that tried to store it
     bool m_committing = false;

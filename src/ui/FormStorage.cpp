@@ -33,19 +33,6 @@ std::optional<int> readInt(const QSettings &settings, const QString &key)
     return ok ? std::optional<int>(value) : std::nullopt;
 }
 
-// True when enough of the window's title strip lies on a screen for the user to grab it.
-bool isReachable(const QRect &frame)
-{
-    const QRect titleStrip(frame.topLeft(), QSize(frame.width(), 24));
-    const auto screens = QGuiApplication::screens();
-    for (const QScreen *screen : screens) {
-        const QRect visible = screen->availableGeometry().intersected(titleStrip);
-        if (visible.width() >= std::min(60, frame.width()) && visible.height() >= 8)
-            return true;
-    }
-    return false;
-}
-
 QScreen *screenOf(const QWidget *window)
 {
     QScreen *screen = window->screen();
@@ -81,8 +68,13 @@ void readBounds(const QSettings &settings, QWidget *window)
     }
     const auto left = readInt(settings, kLeft);
     const auto top = readInt(settings, kTop);
-    if (left && top && isReachable(QRect(QPoint(*left, *top), window->frameGeometry().size())))
-        window->move(*left, *top);
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    const std::optional<QPoint> kept =
+        left && top ? keptOnScreen(QRect(QPoint(*left, *top), window->frameGeometry().size()), areas) : std::nullopt;
+    if (kept)
+        window->move(*kept);
     else
         centreOnScreen(window);
     if (isResizable(window) && settings.value(kMaximized).toString() == u"true")
@@ -90,6 +82,28 @@ void readBounds(const QSettings &settings, QWidget *window)
 }
 
 } // namespace
+
+std::optional<QPoint> keptOnScreen(const QRect &frame, const QList<QRect> &areas)
+{
+    // The screen showing most of the window takes it; one it does not touch at all is no use (centre instead).
+    const QRect *best = nullptr;
+    qint64 bestShown = 0;
+    for (const QRect &area : areas) {
+        const QRect shown = area.intersected(frame);
+        const qint64 size = shown.isEmpty() ? 0 : qint64(shown.width()) * shown.height();
+        if (size > bestShown) {
+            best = &area;
+            bestShown = size;
+        }
+    }
+    if (!best)
+        return std::nullopt;
+    // Moved just far enough to be wholly inside; a window larger than the area keeps its top left corner on it.
+    QPoint topLeft = frame.topLeft();
+    topLeft.setX(std::max(best->left(), std::min(topLeft.x(), best->right() + 1 - frame.width())));
+    topLeft.setY(std::max(best->top(), std::min(topLeft.y(), best->bottom() + 1 - frame.height())));
+    return topLeft;
+}
 
 void centreOnScreen(QWidget *window)
 {

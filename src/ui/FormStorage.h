@@ -1,8 +1,11 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QList>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 
 class QWidget;
@@ -12,9 +15,14 @@ namespace quotaly::ui {
 /// Puts a window in the middle of the available area of its screen (the primary screen when it has none).
 void centreOnScreen(QWidget *window);
 
+/// Where a window whose frame is `frame` goes so that it lies wholly inside the available area (of those given)
+/// showing most of it; nullopt when no area shows any of it.
+std::optional<QPoint> keptOnScreen(const QRect &frame, const QList<QRect> &areas);
+
 /// Remembers a window's position (and size, when the window can be resized) and named values of its
 /// components in the user's settings of an organisation and application. Values that are missing or make no
-/// sense are ignored: the window keeps its defaults and is centred; a position off every screen is centred.
+/// sense are ignored: the window keeps its defaults and is centred; a window partly off its screen is moved
+/// back inside it, one off every screen is centred.
 class FormStorage
 {
 public:

@@ -6,6 +6,7 @@
 #include <QTest>
 
 using namespace quotaly;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -87,6 +88,62 @@ private slots:
         }
         QCOMPARE(m->asInteger(QStringLiteral("iWord2")), 7);
         QCOMPARE(m->asInteger(QStringLiteral("iWord8")), 0);
+    }
+
+    // Whatever is refused leaves the client's counts exactly as they were.
+    void refusedFilesChangeNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("withClient");
+        QTest::addColumn<QString>("message");
+        const QString noTable = u"No analysis table found in "_s;
+        QTest::newRow("empty .log") << "empty.log" << QByteArray() << true << noTable;
+        QTest::newRow("binary .log") << "tm.log" << QByteArray(4096, '\x01') << true << noTable;
+        QTest::newRow("README as .log") << "readme.log"
+                                        << QByteArray("Quotaly\n=======\n\nPrices translation jobs.\n\n1. Build\n2. Run\n")
+                                        << true << noTable;
+        QTest::newRow("README as .csv") << "readme.csv" << QByteArray("Title\nLine one\nLine two\nLine three\n") << true
+                                        << noTable;
+        QTest::newRow("other extension") << "job.dat" << logWithWords({"1", "2", "3", "4", "5", "6", "7"}, "28") << true
+                                         << noTable;
+        QTest::newRow("no client chosen") << "job.log" << logWithWords({"1", "2", "3", "4", "5", "6", "7"}, "28")
+                                          << false << u"Choose a client first."_s;
+    }
+
+    void refusedFilesChangeNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, withClient);
+        QFETCH(QString, message);
+        Dataset *m = m_dm->MatchesByClient;
+        m->edit();
+        m->setValue(QStringLiteral("iWord3"), 41);
+        m->post();
+        if (!withClient)
+            m_dm->Clients->emptyDataSet();
+        QStringList told;
+        try {
+            importAnalysisLog(m_env.write(name, content), *m, [&](const QString &t) { told << t; });
+            QFAIL("the file was taken as an analysis log");
+        } catch (const Error &e) {
+            QVERIFY2(e.text().startsWith(message), qPrintable(e.text()));
+        }
+        QCOMPARE(told, QStringList()); // one message, the caller's: none per unreadable line
+        QCOMPARE(m->state(), DatasetState::Browse);
+        if (withClient)
+            QCOMPARE(m->asInteger(QStringLiteral("iWord3")), 41);
+    }
+
+    void contextMatchWordsAreReportedAsUnpriced()
+    {
+        QByteArray log = logWithWords({"10", "20", "0", "0", "0", "0", "70"}, "445");
+        log.replace("Context TM          0            0", "Context TM          9          345");
+        const LogImportResult r = importAnalysisLog(m_env.write(QStringLiteral("ctx.log"), log), *m_dm->MatchesByClient, {});
+        QCOMPARE(r.unpricedWords, 345.0);
+        QCOMPARE(unpricedWordsMessage(r.unpricedWords),
+                 u"345 words of this log are Context TM matches and are not priced in any category."_s);
     }
 
     void missingFileStoresNothing()

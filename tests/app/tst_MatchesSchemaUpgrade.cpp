@@ -10,8 +10,11 @@ using namespace quotaly;
 namespace {
 
 const QByteArray kHead = R"(<?xml version="1.0" standalone="yes"?>  <DATAPACKET Version="2.0"><METADATA>)";
-const QByteArray kRows = R"(<PARAMS/></METADATA><ROWDATA><ROW FullName="Acme" sName2="Reps" fDiscount6="90" iWord2="7"/>)"
-                         R"(</ROWDATA></DATAPACKET>)";
+QByteArray rowsWithDiscount6(const QByteArray &discount6)
+{
+    return R"(<PARAMS/></METADATA><ROWDATA><ROW FullName="Acme" sName2="Reps" fDiscount6=")" + discount6 +
+           R"(" iWord2="7"/></ROWDATA></DATAPACKET>)";
+}
 
 QStringList declaredColumns(const QByteArray &text)
 {
@@ -51,18 +54,28 @@ private slots:
     void upgradeRewritesColumnsOnly_data()
     {
         QTest::addColumn<QByteArray>("fields");
+        QTest::addColumn<QByteArray>("discount6");
+        QTest::addColumn<int>("read"); // decimals of a column declared whole go half to even
+        const QByteArray r8 = R"(<FIELDS><FIELD attrname="FullName" fieldtype="string" WIDTH="60"/>)"
+                              R"(<FIELD attrname="fDiscount6" fieldtype="r8"/><FIELD attrname="iWord2" fieldtype="i4"/></FIELDS>)";
         QTest::newRow("columns missing") << QByteArray(R"(<FIELDS><FIELD attrname="FullName" fieldtype="string" WIDTH="60"/>)"
-                                                       R"(<FIELD attrname="sName2" fieldtype="string" WIDTH="25"/></FIELDS>)");
-        QTest::newRow("fDiscount6 as r8")
-            << QByteArray(R"(<FIELDS><FIELD attrname="FullName" fieldtype="string" WIDTH="60"/>)"
-                          R"(<FIELD attrname="fDiscount6" fieldtype="r8"/><FIELD attrname="iWord2" fieldtype="i4"/></FIELDS>)");
+                                                       R"(<FIELD attrname="sName2" fieldtype="string" WIDTH="25"/></FIELDS>)")
+                                         << QByteArray("90") << 90;
+        QTest::newRow("fDiscount6 as r8") << r8 << QByteArray("90") << 90;
+        QTest::newRow("r8 holding 90.5") << r8 << QByteArray("90.5") << 90;
+        QTest::newRow("r8 holding 91.5") << r8 << QByteArray("91.5") << 92;
+        QTest::newRow("r8 holding 8.75E1") << r8 << QByteArray("8.75E1") << 88;
         QTest::newRow("pretty-printed") << QByteArray("<FIELDS>\r\n  <FIELD attrname=\"FullName\" fieldtype=\"string\" "
-                                                      "WIDTH=\"60\"/>\r\n</FIELDS>");
+                                                      "WIDTH=\"60\"/>\r\n</FIELDS>")
+                                        << QByteArray("90") << 90;
     }
 
     void upgradeRewritesColumnsOnly()
     {
         QFETCH(QByteArray, fields);
+        QFETCH(QByteArray, discount6);
+        QFETCH(int, read);
+        const QByteArray kRows = rowsWithDiscount6(discount6);
         test::TestEnv env;
         env.write(QStringLiteral("Data/MatchesByClient.xml"), kHead + fields + kRows);
         const UpgradeResult r = UpgradeMatchesSchema(env.path(QStringLiteral("Data/")));
@@ -73,7 +86,7 @@ private slots:
         Dataset d(QStringLiteral("MatchesByClient"));
         d.loadFromFile(env.path(QStringLiteral("Data/MatchesByClient.xml")));
         QCOMPARE(d.fieldCount(), 35);
-        QCOMPARE(d.asInteger(QStringLiteral("fDiscount6")), 90);
+        QCOMPARE(d.asInteger(QStringLiteral("fDiscount6")), read);
         QCOMPARE(d.asInteger(QStringLiteral("iWord2")), 7);
         QCOMPARE(d.asString(QStringLiteral("sName2")), QStringLiteral("Reps"));
     }

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTest>
@@ -24,6 +25,28 @@
 
 using namespace quotaly;
 using namespace quotaly::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// An analysis log of the CAT tool with 345 context-match words, which no category prices.
+QByteArray jobLog()
+{
+    return "Start Analyse: 01.02.2026 10:00:00\r\n\r\nTranslation Memory: C:\\TM\\en-de.tmw\r\n\r\n"
+           "C:\\Jobs\\manual.doc\r\n\r\n"
+           " Match Types  Segments        Words Percent Placeables\r\n"
+           " Context TM          9          345       6          0\r\n"
+           " Repetitions        12          312       6          0\r\n"
+           " 100%               80        1,632      30          4\r\n"
+           " 95% - 99%          10          210       4          0\r\n"
+           " 85% - 94%           5           95       2          0\r\n"
+           " 75% - 84%           0            0       0          0\r\n"
+           " 50% - 74%           3           48       1          0\r\n"
+           " No Match          150        2,875      52          2\r\n"
+           " Total             269        5,517     100          6\r\n";
+}
+
+} // namespace
 
 
 class TestTfQuotaly : public QObject
@@ -159,41 +182,153 @@ private slots:
         p.exit();
     }
 
-    void modeSwitchFollowsTheBoxes()
+    // The boxes, the enabled column and the stored flags agree after every way of changing the mode.
+    void modeSwitchKeepsBoxesColumnAndFlagsInStep_data()
     {
+        QTest::addColumn<QString>("start"); // the stored mode of Acme: words, percent or null
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("words");
+        QTest::newRow("words after start") << "words" << QStringList() << true;
+        QTest::newRow("percent after start") << "percent" << QStringList() << false;
+        QTest::newRow("null flags show percent") << "null" << QStringList() << false;
+        QTest::newRow("from percent, Words") << "percent" << QStringList{"rbWords"} << true;
+        QTest::newRow("from words, Percent") << "words" << QStringList{"rbPercent"} << false;
+        QTest::newRow("ticked Words clicked") << "words" << QStringList{"rbWords"} << true;
+        QTest::newRow("ticked Percent clicked") << "percent" << QStringList{"rbPercent"} << false;
+        QTest::newRow("Words twice from percent") << "percent" << QStringList{"rbWords", "rbWords"} << true;
+        QTest::newRow("from null, Words") << "null" << QStringList{"rbWords"} << true;
+        QTest::newRow("Percent, then a log") << "words" << QStringList{"rbPercent", "log"} << false;
+        QTest::newRow("Words, then a log") << "percent" << QStringList{"rbWords", "log"} << true;
+        QTest::newRow("client in percent chosen") << "words" << QStringList{"Beta"} << false;
+        QTest::newRow("Words, other client, back") << "percent" << QStringList{"rbWords", "Beta", "Acme"} << true;
+    }
+
+    void modeSwitchKeepsBoxesColumnAndFlagsInStep()
+    {
+        QFETCH(QString, start);
+        QFETCH(QStringList, steps);
+        QFETCH(bool, words);
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
         const QString dir = dataWithSubscribedAcme(env);
+        seedClients(dir, {{QStringLiteral("Beta"), QStringLiteral("Words")}});
+        {
+            TDM dm(dir);
+            dm.LoadDataSets();
+            for (const auto &[name, mode] : {std::pair{"Acme", start}, std::pair{"Beta", u"percent"_s}}) {
+                dm.Clients->locate(QStringLiteral("FULLNAME"), QString::fromLatin1(name));
+                dm.MatchesByClient->edit();
+                dm.MatchesByClient->setValue(QStringLiteral("bMatchTypeWords"), mode == u"null" ? QVariant() : QVariant(mode == u"words"));
+                dm.MatchesByClient->setValue(QStringLiteral("bMatchTypePercent"), mode == u"null" ? QVariant() : QVariant(mode == u"percent"));
+                dm.MatchesByClient->post();
+            }
+        }
         Program p(dir);
         p.waitForStart();
-        auto *words = p.find<QCheckBox>("rbWords");
-        auto *percent = p.find<QCheckBox>("rbPercent");
-        QVERIFY(words->isChecked());
-        QVERIFY(p.find<QWidget>("Word5")->isEnabled());
-        QVERIFY(!p.find<QWidget>("Percent5")->isEnabled());
+        for (const QString &step : std::as_const(steps)) {
+            if (step == u"log") {
+                dialogs.fileNames << env.write(QStringLiteral("job.log"), jobLog());
+                p.w->findChild<QAction *>(QStringLiteral("aLoadFromTradosLog"))->trigger();
+            } else if (step.startsWith(u"rb")) {
+                auto *box = p.find<QCheckBox>(qPrintable(step));
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+            } else {
+                p.w->lcClient()->setText(step);
+            }
+        }
+        QCOMPARE(p.find<QCheckBox>("rbWords")->isChecked(), words);
+        QCOMPARE(p.find<QCheckBox>("rbPercent")->isChecked(), !words);
+        QCOMPARE(p.find<QWidget>("Word5")->isEnabled(), words);
+        QCOMPARE(p.find<QWidget>("Percent5")->isEnabled(), !words);
+        const Dataset *m = p.forms->DM->MatchesByClient;
+        QCOMPARE(m->asBoolean(QStringLiteral("bMatchTypeWords")), words); // what Calculate prices by
+        if (start != u"null" || !steps.isEmpty())
+            QCOMPARE(m->asBoolean(QStringLiteral("bMatchTypePercent")), !words);
+        p.exit();
+    }
 
-        QTest::mouseClick(percent, Qt::LeftButton, {}, QPoint(5, percent->height() / 2));
-        QVERIFY(percent->isChecked());
-        QVERIFY(!words->isChecked());
-        QVERIFY(!p.find<QWidget>("Word5")->isEnabled());
-        QVERIFY(p.find<QWidget>("Percent5")->isEnabled());
-        Dataset *m = p.forms->DM->MatchesByClient;
-        QCOMPARE(m->asBoolean(QStringLiteral("bMatchTypePercent")), true);
-        QCOMPARE(m->asBoolean(QStringLiteral("bMatchTypeWords")), false);
+    // Number fields refuse text they cannot read exactly, say so and keep the previous value.
+    void numberFieldsRefuseWhatTheyCannotRead_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("rate with a decimal point") << "C" << "Edit2" << "0.125" << "0.125" << false;
+        QTest::newRow("rate with a comma, point locale") << "C" << "Edit2" << "0,12" << "0.1" << true;
+        QTest::newRow("rate with letters") << "C" << "Edit2" << "0.1x" << "0.1" << true;
+        QTest::newRow("rate with two points") << "C" << "Edit2" << "0.1.2" << "0.1" << true;
+        QTest::newRow("rate with a comma, comma locale") << "de_DE" << "Edit2" << "0,12" << "0,12" << false;
+        QTest::newRow("rate with a point, comma locale") << "de_DE" << "Edit2" << "0.12" << "0,12" << false;
+        QTest::newRow("rate with a group separator") << "de_DE" << "Edit2" << "1.234,5" << "0,1" << true;
+        QTest::newRow("whole discount") << "C" << "DBEdit16" << "75" << "75" << false;
+        QTest::newRow("decimal in a whole discount") << "C" << "DBEdit16" << "75.5" << "90" << true;
+        QTest::newRow("discount with a comma") << "C" << "DBEdit12" << "7,5" << "80" << true;
+        QTest::newRow("count with letters") << "C" << "Word2" << "12a" << "" << true;
+        QTest::newRow("total") << "C" << "Edit1" << "1.5" << "1.5" << false;
+        QTest::newRow("total with letters") << "C" << "Edit1" << "abc" << "" << true;
+        QTest::newRow("total with a group separator") << "C" << "Edit1" << "5,172" << "" << true;
+    }
 
-        // A click on the box that is already checked leaves it checked.
-        QTest::mouseClick(percent, Qt::LeftButton, {}, QPoint(5, percent->height() / 2));
-        QVERIFY(percent->isChecked());
-        QCOMPARE(m->asBoolean(QStringLiteral("bMatchTypePercent")), true);
+    void numberFieldsRefuseWhatTheyCannotRead()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, edit);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(bool, refused);
+        QLocale::setDefault(QLocale(locale));
+        const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        Program p(dataWithSubscribedAcme(env));
+        p.waitForStart();
+        auto *field = p.find<QLineEdit>(qPrintable(edit));
+        typeInto(p.w, qPrintable(edit), typed);
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(field->text(), shown);
+        QCOMPARE(dialogs.messages.size(), refused ? 1 : 0);
+        if (refused)
+            QVERIFY2(dialogs.messages.first().contains(u"The previous value is kept."_s), qPrintable(dialogs.messages.first()));
+        p.exit();
+    }
 
-        // A row whose flags are null shows percent mode.
-        m->edit();
-        m->setValue(QStringLiteral("bMatchTypePercent"), QVariant());
-        m->setValue(QStringLiteral("bMatchTypeWords"), QVariant());
-        m->post();
-        p.w->aSetMatchesExecute(nullptr);
-        QVERIFY(percent->isChecked());
-        QVERIFY(p.find<QWidget>("Percent2")->isEnabled());
+    // Typed and loaded counts stay with their client whatever another window does to the client list.
+    void countsSurviveOtherWindows_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("moveClient");
+        QTest::newRow("clients, current row moved") << "aClients" << true;
+        QTest::newRow("clients") << "aClients" << false;
+        QTest::newRow("personal") << "aPersonal" << false;
+        QTest::newRow("currency") << "aCurrency" << false;
+    }
+
+    void countsSurviveOtherWindows()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, moveClient);
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = dataWithSubscribedAcme(env);
+        seedClients(dir, {{QStringLiteral("Beta"), QStringLiteral("Words")}});
+        Program p(dir);
+        p.waitForStart();
+        p.w->lcClient()->setText(QStringLiteral("Acme"));
+        typeInto(p.w, "Word3", QStringLiteral("777")); // typed, never confirmed
+        Dataset *clients = p.forms->DM->Clients;
+        onNextModal([&](QWidget *window) {
+            if (moveClient)
+                clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("Beta"));
+            window->close();
+        });
+        p.w->findChild<QAction *>(action)->trigger();
+        QCOMPARE(p.w->lcClient()->text(), QStringLiteral("Acme"));
+        QCOMPARE(clients->asString(QStringLiteral("FULLNAME")), QStringLiteral("Acme"));
+        QCOMPARE(p.find<QLineEdit>("Word3")->text(), QStringLiteral("777"));
+        QCOMPARE(p.forms->DM->MatchesByClient->asInteger(QStringLiteral("iWord3")), 777);
+        QVERIFY(dialogs.messages.isEmpty());
         p.exit();
     }
 
@@ -205,14 +340,14 @@ private slots:
         Program p(dir);
         p.waitForStart();
         typeInto(p.w, "Word2", QStringLiteral("1632"));
-        typeInto(p.w, "DBEdit16", QStringLiteral("75.5")); // whole numbers only: the point is refused
+        typeInto(p.w, "DBEdit16", QStringLiteral("75"));
         typeInto(p.w, "Edit2", QStringLiteral("0.125"));
         p.exit();
         TDM reread(dir);
         reread.LoadDataSets();
         QVERIFY(reread.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("Acme")));
         QCOMPARE(reread.MatchesByClient->asInteger(QStringLiteral("iWord2")), 1632);
-        QCOMPARE(reread.MatchesByClient->asInteger(QStringLiteral("fDiscount6")), 755);
+        QCOMPARE(reread.MatchesByClient->asInteger(QStringLiteral("fDiscount6")), 75);
         QCOMPARE(reread.OptionsByClient->asFloat(QStringLiteral("BaseRate")), 0.125);
         QVERIFY(dialogs.messages.isEmpty());
     }
@@ -256,33 +391,39 @@ private slots:
         test::TestEnv env;
         test::ScriptedDialogs dialogs;
         const QString dir = dataWithSubscribedAcme(env);
-        const QString log = env.write(QStringLiteral("job.LOG"),
-                                      "Start Analyse: 01.02.2026 10:00:00\r\n\r\nTranslation Memory: C:\\TM\\en-de.tmw\r\n\r\n"
-                                      "C:\\Jobs\\manual.doc\r\n\r\n"
-                                      " Match Types  Segments        Words Percent Placeables\r\n"
-                                      " Context TM          0            0       0          0\r\n"
-                                      " Repetitions        12          312       6          0\r\n"
-                                      " 100%               80        1,632      31          4\r\n"
-                                      " 95% - 99%          10          210       4          0\r\n"
-                                      " 85% - 94%           5           95       2          0\r\n"
-                                      " 75% - 84%           0            0       0          0\r\n"
-                                      " 50% - 74%           3           48       1          0\r\n"
-                                      " No Match          150        2,875      56          2\r\n"
-                                      " Total             260        5,172     100          6\r\n");
+        const QString log = env.write(QStringLiteral("job.LOG"), jobLog());
         Program p(dir);
         p.waitForStart();
         dialogs.fileNames << log;
         p.w->findChild<QAction *>(QStringLiteral("aLoadFromTradosLog"))->trigger();
-        QVERIFY2(dialogs.messages.isEmpty(), qPrintable(dialogs.messages.join(u'\n')));
-        QCOMPARE(p.find<QLineEdit>("Edit1")->text(), QStringLiteral("5172"));
+        QCOMPARE(dialogs.messages,
+                 QStringList{u"345 words of this log are Context TM matches and are not priced in any category."_s});
+        QCOMPARE(p.find<QLineEdit>("Edit1")->text(), QStringLiteral("5517"));
         QCOMPARE(p.find<QLineEdit>("Word3")->text(), QStringLiteral("1632"));
-        QCOMPARE(p.find<QLineEdit>("Percent8")->text(), QStringLiteral("56"));
+        QCOMPARE(p.find<QLineEdit>("Percent8")->text(), QStringLiteral("52"));
 
+        dialogs.messages.clear();
         dialogs.fileNames << env.path(QStringLiteral("missing.log"));
         p.w->findChild<QAction *>(QStringLiteral("aLoadFromTradosLog"))->trigger();
         QCOMPARE(dialogs.messages.size(), 1);
         QVERIFY(dialogs.messages.first().endsWith(QStringLiteral("missing.log not found.")));
         QCOMPARE(p.find<QLineEdit>("Word3")->text(), QStringLiteral("1632"));
+        p.exit();
+    }
+
+    void logNeedsAChosenClient()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = dataWithSubscribedAcme(env);
+        appSettings().setValue(QStringLiteral("LastClient.Caption"), QStringLiteral("Nobody"));
+        Program p(dir);
+        p.waitForStart();
+        dialogs.fileNames << env.write(QStringLiteral("job.log"), jobLog());
+        p.w->findChild<QAction *>(QStringLiteral("aLoadFromTradosLog"))->trigger();
+        QCOMPARE(dialogs.messages, QStringList{u"Choose a client first."_s});
+        QCOMPARE(dialogs.fileNames.size(), 1); // no file was asked for
+        QCOMPARE(p.forms->DM->MatchesByClient->asInteger(QStringLiteral("iWord3")), 0);
         p.exit();
     }
 

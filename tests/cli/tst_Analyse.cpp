@@ -59,6 +59,10 @@ void tst_Analyse::runs_data()
                             << "it is a folder";
     QTest::newRow(".txt without a table") << QStringList{u"job.txt"_s} << QByteArray("no table\n") << 2 << ""
                                           << "no analysis table";
+    QTest::newRow("README as .log") << QStringList{u"readme.log"_s} << QByteArray("Quotaly\n\nBuild it, then run it.\n") << 2
+                                    << "" << "No analysis table found in ";
+    QTest::newRow("context matches unpriced") << QStringList{log} << QByteArray() << 0 << "Unpriced words: 20 "
+                                              << "";
     QByteArray badCell = quotaly::test::fixture(u"trados/single_file.log"_s);
     badCell.replace("1,632", "1;632");
     QTest::newRow("a bad cell is reported") << QStringList{u"job.log"_s} << badCell << 0 << "100% 140 0 47 61"
@@ -99,6 +103,7 @@ void tst_Analyse::jsonHoldsTheRows()
     QCOMPARE(root.value(u"words"_s).toArray(), QJsonArray({20, 114, 1214, 181, 168, 82, 179, 2326, 4284}));
     QCOMPARE(root.value(u"segments"_s).toArray(), QJsonArray({3, 17, 85, 13, 14, 7, 13, 150, 302}));
     QCOMPARE(root.value(u"placeables"_s).toArray(), QJsonArray({0, 6, 30, 3, 1, 0, 2, 21, 63}));
+    QCOMPARE(root.value(u"unpricedWords"_s).toDouble(), 20.0);
     // Unrounded: the mean of three tables' percentages.
     QCOMPARE(root.value(u"percent"_s).toArray(),
              QJsonArray({4 / 3.0, 2, 71 / 3.0, 3, 14 / 3.0, 13 / 3.0, 3, 175 / 3.0, 100}));

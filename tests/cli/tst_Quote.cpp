@@ -107,6 +107,18 @@ private slots:
         QCOMPARE(rows.at(1).toObject().value(QStringLiteral("matchValue")).toDouble(), 90.0);
         QCOMPARE(o.value(QStringLiteral("totalUnits")).toDouble(), 2000.0);
         QCOMPARE(o.value(QStringLiteral("totalAmount")).toDouble(), 200 * 0.08 + 1800 * 0.1);
+        QCOMPARE(o.value(QStringLiteral("unpricedWords")).toDouble(), 0.0);
+    }
+
+    void contextMatchesOfALogAreReportedUnpriced()
+    {
+        test::TestEnv env;
+        const test::CliRun run = quote({env.write(QStringLiteral("job.log"), test::fixture(QStringLiteral("trados/multi_file.log"))), QStringLiteral("--client"),
+                                        QStringLiteral("Acme & Co"), QStringLiteral("--data"), dataWithClient(env),
+                                        QStringLiteral("--json")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QJsonDocument::fromJson(run.out.toUtf8()).object().value(QStringLiteral("unpricedWords")).toDouble(), 20.0);
+        QVERIFY2(run.err.contains(QStringLiteral("20 words of this log are Context TM matches")), qPrintable(run.err));
     }
 
     void saveStoresCountsAndReport()

@@ -53,6 +53,8 @@ private slots:
     void badSettingsIgnored_data();
     void badSettingsIgnored();
     void placementStore();
+    void partlyOffScreenComesBack_data();
+    void partlyOffScreenComesBack();
 
 private:
     test::TestEnv m_env;
@@ -147,6 +149,28 @@ void TestFormStorage::placementStore()
     PlacementStore(&other, u"Clients"_s, bad).restore();
     QCOMPARE(other.size(), QSize(100, 100));
     QVERIFY(isCentred(other));
+}
+
+void TestFormStorage::partlyOffScreenComesBack_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<QPoint>("kept"); // (-1, -1): off every screen, so centred instead
+    // Two screens side by side: 1366x728 available on the left, 1920x1040 on the right.
+    QTest::newRow("inside stays") << QRect(100, 100, 434, 384) << QPoint(100, 100);
+    QTest::newRow("over the right edge") << QRect(1100, 100, 434, 384) << QPoint(932, 100);
+    QTest::newRow("below the bottom") << QRect(100, 600, 434, 384) << QPoint(100, 344);
+    QTest::newRow("above and left") << QRect(-200, -50, 434, 384) << QPoint(0, 0);
+    QTest::newRow("mostly on the second screen") << QRect(1300, 900, 434, 384) << QPoint(1366, 656);
+    QTest::newRow("larger than the screen") << QRect(50, 50, 1500, 900) << QPoint(0, 0);
+    QTest::newRow("off every screen") << QRect(5000, 5000, 434, 384) << QPoint(-1, -1);
+}
+
+void TestFormStorage::partlyOffScreenComesBack()
+{
+    QFETCH(QRect, frame);
+    QFETCH(QPoint, kept);
+    const std::optional<QPoint> place = keptOnScreen(frame, {QRect(0, 0, 1366, 728), QRect(1366, 0, 1920, 1040)});
+    QCOMPARE(place.value_or(QPoint(-1, -1)), kept);
 }
 
 QTEST_MAIN(TestFormStorage)

@@ -397,7 +397,7 @@ void TfQuotaly::aLoadFromTradosLogExecute()
             m_ui->Edit1->setText(result.totalText);
             m_total = result.totalText;
             if (result.unpricedWords > 0)
-                ui::dialogs().message(this, unpricedWordsMessage(result.unpricedWords));
+                ui::dialogs().message(this, unpricedWordsMessage(result.unpricedWords), ui::Dialogs::Kind::Information);
         }
     } catch (const Error &e) {
         ui::dialogs().message(this, e.text());

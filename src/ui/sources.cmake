@@ -7,6 +7,8 @@ list(APPEND QUOTALY_GUI_SOURCES
     ui/DbComboBox.h ui/DbComboBox.cpp
     ui/DbLookupComboBox.h ui/DbLookupComboBox.cpp
     ui/FormStorage.h ui/FormStorage.cpp
+    ui/GridColumnComponent.h ui/GridColumnComponent.cpp
+    ui/TextProperties.h ui/TextProperties.cpp
     ui/QuotalyApplication.h ui/QuotalyApplication.cpp
     ui/GridColumn.h
     ui/GridCollationCache.h ui/GridCollationCache.cpp

@@ -1,4 +1,4 @@
-#include "office/RecordingWordProcessor.h"
+#include "common/RecordingWordProcessor.h"
 #include "reports/InvoiceBuilder.h"
 #include "reports/TdsWordExport.h"
 

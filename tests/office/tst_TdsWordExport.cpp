@@ -1,5 +1,5 @@
 #include "dataset/Error.h"
-#include "office/RecordingWordProcessor.h"
+#include "common/RecordingWordProcessor.h"
 #include "reports/TdsWordExport.h"
 
 #include <QDir>

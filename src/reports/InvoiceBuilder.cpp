@@ -203,8 +203,6 @@ void InvoiceBuilder::fillComments(office::Document document, const QStringList &
 void InvoiceBuilder::pasteReport(office::Document document, const InvoiceInput &input)
 {
     try {
-        if (input.copyReport)
-            input.copyReport();
         if (input.clearReportSelection)
             input.clearReportSelection();
         m_word.paste(m_word.formField(document, QStringLiteral("MatchReport")), reportPasteData(input.report));

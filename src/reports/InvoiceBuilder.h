@@ -48,8 +48,6 @@ struct InvoiceInput
 
     /// The whole report as displayed; it replaces the MatchReport field as a table.
     ReportTable report;
-    /// Selects the whole report and copies it (with its header block) to the clipboard. May be empty.
-    std::function<void()> copyReport;
     /// Clears the report grid's selection. May be empty.
     std::function<void()> clearReportSelection;
 

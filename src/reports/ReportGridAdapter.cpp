@@ -101,11 +101,6 @@ ReportGridContent reportGridContent(ui::DataGrid &grid)
         }
     }
 
-    content.copySelection = [&grid] {
-        if (!grid.hasSelection())
-            grid.selectAll();
-        grid.copySelection();
-    };
     content.clearSelection = [&grid] { grid.clearSelection(); };
     return content;
 }

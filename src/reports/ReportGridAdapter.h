@@ -16,8 +16,7 @@ void configureReportGrid(ui::DataGrid &grid, Dataset *reportRows);
 /// Every visible cell of the grid as displayed, the titles, the records in display order and the footer.
 ReportTable displayedReport(const ui::DataGrid &grid);
 
-/// The grid as the exporters read it. The two commands act on the grid itself: copySelection selects
-/// everything when nothing is selected and copies without the header block; clearSelection clears it.
+/// The grid as the exporters read it; clearSelection clears the grid's own selection.
 ReportGridContent reportGridContent(ui::DataGrid &grid);
 
 } // namespace quotaly

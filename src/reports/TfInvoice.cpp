@@ -242,14 +242,9 @@ InvoiceInput TfInvoice::invoiceInput()
 
     ui::DataGrid *reportGrid = m_report ? m_report->dbgResults() : m_ui->dbgResults;
     in.report = displayedReport(*reportGrid);
-    if (m_report) {
-        TfMatchResults *report = m_report;
-        in.copyReport = [report] {
-            report->Selectall1Click();
-            report->Copy1Click();
-        };
+    // The table goes to the word processor directly, so the user's clipboard stays as it was.
+    if (m_report)
         in.clearReportSelection = [reportGrid] { reportGrid->clearSelection(); };
-    }
     return in;
 }
 

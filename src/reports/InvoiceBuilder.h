@@ -70,6 +70,10 @@ std::array<QString, 6> invoiceBankData(const Dataset &personal);
 /// starts no further line; an empty text has no lines.
 QStringList invoiceCommentLines(const QString &text);
 
+/// The invoice number to propose after an invoice went out: the last run of digits counted up by one, keeping
+/// its width ("2026-017" gives "2026-018", "A-99" gives "A-100"). A number without digits stays as it is.
+QString nextInvoiceNumber(const QString &number);
+
 /// Fills an invoice template in the word processor. The template's text form fields, found by name, are
 /// replaced by the user's and the client's details, the invoice data and the report table; fields the
 /// template lacks are skipped. The template file itself is never changed: the invoice is a new untitled

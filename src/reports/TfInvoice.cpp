@@ -253,10 +253,13 @@ void TfInvoice::BuildInvoice(const QString &templateFile, bool printMode)
     InvoiceInput input = invoiceInput();
     input.templateFile = templateFile;
     input.printMode = printMode;
-    runOfficeCommand(this, [&] {
+    const office::Outcome outcome = runOfficeCommand(this, [&] {
         const std::unique_ptr<office::WordProcessor> word = officeSuiteFrom(officeSuite).wordProcessor();
         return InvoiceBuilder(*word).BuildInvoice(input);
     });
+    // The next invoice most likely follows this one.
+    if (outcome.status == office::Outcome::Status::Done)
+        m_ui->dxInvoiceNo->setText(nextInvoiceNumber(input.invoiceNo));
 }
 
 } // namespace quotaly

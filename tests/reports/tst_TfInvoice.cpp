@@ -205,6 +205,7 @@ private slots:
         QCOMPARE(run.documentOpen, !printMode);
         // The window posts nothing itself.
         QCOMPARE(f.find<QLineEdit>("dxPaymentDue1")->text(), QStringLiteral("30 days"));
+        QCOMPARE(f.find<QLineEdit>("dxInvoiceNo")->text(), QStringLiteral("2024-18"));
     }
 
     void textBeingTypedGoesIntoTheInvoice()
@@ -253,6 +254,7 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
         QCOMPARE(f.dm.Personal->changeCount(), personalChanges);
         QCOMPARE(f.find<QPlainTextEdit>("mComment")->toPlainText(), QStringLiteral("first\nsecond"));
+        QCOMPARE(f.find<QLineEdit>("dxInvoiceNo")->text(), QStringLiteral("2024-17"));
         QVERIFY(!f.dm.Personal->isEditing());
     }
 

@@ -13,6 +13,10 @@ class DataGrid;
 /// currency and the footer with "Total :", the sums of units and amount and the current row's currency.
 void configureReportGrid(ui::DataGrid &grid, Dataset *reportRows);
 
+/// Sizes the report's columns to the font in use: each at least its usual width, wider where a word of its
+/// title (also in bold, as printed), a value or a footer text needs more room.
+void fitReportColumns(ui::DataGrid &grid);
+
 /// Every visible cell of the grid as displayed, the titles, the records in display order and the footer.
 ReportTable displayedReport(const ui::DataGrid &grid);
 

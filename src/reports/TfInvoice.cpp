@@ -143,6 +143,7 @@ void TfInvoice::showEvent(QShowEvent *event)
         ui::centreOnScreen(this);
         m_placement.restore();
     }
+    fitReportColumns(*m_ui->dbgResults);
     FormShow();
     QDialog::showEvent(event);
 }

@@ -79,8 +79,7 @@ TfMatchResults::TfMatchResults(TDM *dm, TfExportReport *exportDialog, QWidget *p
     });
 
     configureReportGrid(*m_ui->dbgResults, dm->tmpMatches);
-    setMinimumSize(581, 312);
-    resize(581, 312);
+    fitToColumns();
 }
 
 TfMatchResults::~TfMatchResults() = default;
@@ -139,13 +138,22 @@ void TfMatchResults::setReportColumns(bool wordsMode, const QString &unitsTitle)
 
 void TfMatchResults::fitToColumns()
 {
-    // Wide enough for every visible column, so no amount hides behind a scroll bar.
+    fitReportColumns(*m_ui->dbgResults);
+    // A fixed 581 x 312, wider only when the columns need more in the font in use, so that no title or amount
+    // hides behind a scroll bar.
     QTableView *view = m_ui->dbgResults->view();
+    const QMargins margins = layout()->contentsMargins();
     const int columns = view->horizontalHeader()->length() + view->verticalScrollBar()->sizeHint().width() +
-                        2 * view->frameWidth() + layout()->contentsMargins().left() + layout()->contentsMargins().right();
-    const int w = std::max({581, columns, layout()->minimumSize().width()});
-    setMinimumWidth(w);
-    resize(w, height());
+                        2 * view->frameWidth() + margins.left() + margins.right();
+    setFixedSize(std::max({581, columns, layout()->minimumSize().width()}),
+                 std::max(312, layout()->minimumSize().height()));
+}
+
+void TfMatchResults::showEvent(QShowEvent *event)
+{
+    if (const QScreen *shown = parentWidget() ? parentWidget()->screen() : screen())
+        move(shown->availableGeometry().center() - rect().center());
+    QDialog::showEvent(event);
 }
 
 void TfMatchResults::showClient(const QString &name)

@@ -1,6 +1,13 @@
 #include "ReportFixture.h"
+#include "ui/DataGrid.h"
+#include "ui/GridProxyModel.h"
 
+#include <QHeaderView>
 #include <QMenu>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -74,6 +81,52 @@ private slots:
         QCOMPARE(f.report.findChild<QToolButton *>(button)->defaultAction(), action);
         QCOMPARE(action->icon().name(), icon);
         QVERIFY(!QIcon(QStringLiteral(":/quotaly/reports/icons/%1.svg").arg(icon)).pixmap(16).isNull());
+    }
+
+    // Every title word (bold, as printed), value and footer fits its column, the columns fit the window, and
+    // the window keeps its size, centred on the screen.
+    void everyTitleAndAmountFits_data()
+    {
+        QTest::addColumn<QString>("field");
+        for (const char *field : {"MatchTypes", "MatchValue", "Discount", "Units", "Rate", "Currency", "Amount"})
+            QTest::newRow(field) << QString::fromLatin1(field);
+    }
+
+    void everyTitleAndAmountFits()
+    {
+        QFETCH(QString, field);
+        ReportFixture f;
+        f.dm.tmpMatches->appendRecord(
+            {QStringLiteral("Context match"), 0.0, 100.0, 9.0e6, 0.1234, QStringLiteral("EUR"), 1234567.89});
+        f.report.setReportColumns(false, QStringLiteral("Words"));
+        f.report.show();
+
+        const ui::DataGrid *grid = f.report.dbgResults();
+        const QTableView *view = grid->view();
+        QFont bold = view->horizontalHeader()->font();
+        bold.setBold(true);
+        const QFontMetrics title(bold);
+        const int margins = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view->horizontalHeader());
+        int widest = 0;
+        for (const QString &word : grid->columnTitle(field).split(u' '))
+            widest = std::max(widest, title.horizontalAdvance(word));
+        for (const int row : grid->displayedDatasetRows())
+            widest = std::max(widest, view->fontMetrics().horizontalAdvance(grid->displayTexts(row, {field}).value(0)));
+        widest = std::max(widest, title.horizontalAdvance(grid->footerText(field)));
+        int width = -1;
+        for (int c = 0; c < grid->proxyModel()->columnCount(); ++c) {
+            if (grid->proxyModel()->fieldName(c) == field)
+                width = view->columnWidth(c);
+        }
+        QVERIFY2(width >= widest + margins, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(widest + margins)));
+
+        QVERIFY(view->horizontalHeader()->length() <= view->viewport()->width());
+        QCOMPARE(f.report.minimumSize(), f.report.maximumSize());
+        QCOMPARE(f.report.height(), 312);
+        QVERIFY(f.report.width() >= 581);
+        const QPoint offCentre = f.report.frameGeometry().center() - f.report.screen()->availableGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
     }
 };
 

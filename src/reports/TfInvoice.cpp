@@ -15,6 +15,7 @@
 #include <QCollator>
 #include <QDir>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QWidgetAction>
@@ -79,6 +80,21 @@ TfInvoice::TfInvoice(TDM *dm, TfMatchResults *report, const QString &dataDir, QW
     resize(659, 493);
 }
 
+QSize TfInvoice::fittedSize() const
+{
+    // Large enough to show the whole page without scrolling where the screen has room for it.
+    ensurePolished();
+    const QSize page = m_ui->pgInvoice->sizeHint();
+    const int scrollBar = m_ui->ScrollBox1->verticalScrollBar()->sizeHint().width();
+    QSize wanted(std::max(659, page.width() + scrollBar),
+                 std::max(493, page.height() + m_ui->pnlButtons->maximumHeight()));
+    if (const QScreen *shown = screen()) {
+        // The window manager's title bar and borders come on top.
+        wanted = wanted.boundedTo(shown->availableGeometry().size() - QSize(16, 48));
+    }
+    return wanted;
+}
+
 TfInvoice::~TfInvoice() = default;
 
 void TfInvoice::bindFields()
@@ -140,6 +156,7 @@ void TfInvoice::showEvent(QShowEvent *event)
 {
     if (!m_placed) {
         m_placed = true;
+        resize(fittedSize());
         ui::centreOnScreen(this);
         m_placement.restore();
     }

@@ -313,8 +313,9 @@ private slots:
         QFETCH(int, delta);
         InvoiceFixture f;
         f.show();
+        f.invoice.resize(659, 300);
         QScrollBar *bar = f.find<QScrollArea>("ScrollBox1")->verticalScrollBar();
-        QVERIFY2(bar->maximum() >= 240, "the page must be taller than the window");
+        QTRY_VERIFY2(bar->maximum() >= 240, "the page must be taller than the window");
         bar->setValue(start);
         QWidget *viewport = f.find<QScrollArea>("ScrollBox1")->viewport();
         const QPointF at(10, 10);
@@ -322,6 +323,37 @@ private slots:
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewport, &wheel);
         QTEST(bar->value(), "expected");
+    }
+
+    // Tab follows the invoice's own inputs first (each button after the field it serves), then the bound
+    // fields, the bank data row by row; the whole page fits a 1366 x 768 screen without scrolling.
+    void keyboardOrderAndPageSize()
+    {
+        InvoiceFixture f;
+        f.show();
+        const QStringList expected{
+            "dxInvoiceNo", "dxInvoiceDate", "btnToday", "dxPaymentDue1", "dxPaymentDue", "dxMaskEdit2", "dxMaskEdit4",
+            "dxMaskEdit3", "mComment",      "DBEdit1",  "DBEdit2",       "DBEdit3",      "DBEdit4",     "DBEdit5",
+            "DBEdit6",     "DBEdit7",       "DBEdit8",  "SpeedButton1",  "DBEdit9",      "DBEdit10",    "DBEdit11",
+            "DBEdit12",    "DBEdit13",      "DBEdit14", "DBEdit15",      "DBEdit16",     "DBEdit17",    "DBEdit18",
+            "DBEdit19",    "DBEdit21",      "DBEdit23", "DBEdit20",      "DBEdit22",     "DBEdit24"};
+        QStringList order;
+        QWidget *w = f.find<QWidget>("dxInvoiceNo");
+        for (int step = 0; step < 500 && order.size() < expected.size(); ++step) {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&f.invoice) && w->isEnabled()) {
+                // A date edit takes the keys in an inner edit of its own.
+                const QString name =
+                    w->objectName().startsWith(u"qt_") ? w->parentWidget()->objectName() : w->objectName();
+                if (order.value(order.size() - 1) != name)
+                    order << name;
+            }
+            w = w->nextInFocusChain();
+        }
+        QCOMPARE(order, expected);
+
+        const QSize page = f.find<QWidget>("pgInvoice")->sizeHint();
+        QVERIFY2(page.height() + 33 <= 768 - 48, qPrintable(QString::number(page.height())));
+        QVERIFY(page.width() <= 1366 - 16);
     }
 
     void placementIsKeptUnderInvoiceParams()

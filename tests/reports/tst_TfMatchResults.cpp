@@ -5,8 +5,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QScreen>
-#include <QScrollBar>
-#include <QStyle>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,7 +16,6 @@ using namespace quotaly::test;
 class TestMatchResults : public QObject
 {
     Q_OBJECT
-
     QTemporaryDir m_icons;
 
 private slots:
@@ -26,75 +23,59 @@ private slots:
     void initTestCase()
     {
         QLocale::setDefault(QLocale::c());
-        const QString theme = m_icons.filePath(QStringLiteral("probe"));
-        QDir().mkpath(theme + QStringLiteral("/16"));
-        QFile index(theme + QStringLiteral("/index.theme"));
-        QVERIFY(index.open(QIODevice::WriteOnly));
-        index.write("[Icon Theme]\nName=probe\nDirectories=16\n\n[16]\nSize=16\n");
+        QDir(m_icons.path()).mkpath(QStringLiteral("probe/16"));
+        QFile index(m_icons.filePath(QStringLiteral("probe/index.theme")));
+        QVERIFY(index.open(QIODevice::WriteOnly) && index.write("[Icon Theme]\nDirectories=16\n[16]\nSize=16\n") > 0);
         index.close();
         QImage square(16, 16, QImage::Format_ARGB32);
         square.fill(Qt::darkGreen);
-        for (const char *name :
+        for (const char *icon :
              {"edit-select-all", "edit-copy", "x-office-spreadsheet", "x-office-document", "document-print"})
-            QVERIFY(square.save(theme + QStringLiteral("/16/%1.png").arg(QLatin1String(name))));
+            QVERIFY(square.save(m_icons.filePath(QStringLiteral("probe/16/%1.png").arg(QLatin1String(icon)))));
         QIcon::setThemeSearchPaths({m_icons.path()});
         QIcon::setThemeName(QStringLiteral("probe"));
     }
 
-    // Each command is a glyph button and an item of the grid's popup menu, both named so that language files
-    // reach them, with the desktop theme's icon and one shipped with the program for desktops without it.
+    // Each glyph button runs the popup menu's item of that name (language files reach it by the name), with
+    // the theme's icon, and an icon of our own for themes that lack it.
     void commands_data()
     {
-        QTest::addColumn<int>("position");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("item");
         QTest::addColumn<QString>("icon");
-        QTest::newRow("select all") << 0 << "btnSelectAll"
+        QTest::newRow("select all") << "btnSelectAll"
                                     << "Selectall1"
                                     << "edit-select-all";
-        QTest::newRow("copy") << 1 << "btnCopy"
+        QTest::newRow("copy") << "btnCopy"
                               << "Copy1"
                               << "edit-copy";
-        QTest::newRow("spreadsheet") << 2 << "btnExportExcel"
+        QTest::newRow("spreadsheet") << "btnExportExcel"
                                      << "ExportreporttoExcel1"
                                      << "x-office-spreadsheet";
-        QTest::newRow("word processor") << 3 << "btnExportWord"
+        QTest::newRow("word processor") << "btnExportWord"
                                         << "Exportreporttoword1"
                                         << "x-office-document";
-        QTest::newRow("print") << 4 << "btnPrint"
+        QTest::newRow("print") << "btnPrint"
                                << "Printreport1"
                                << "document-print";
     }
 
     void commands()
     {
-        QFETCH(int, position);
         QFETCH(QString, button);
-        QFETCH(QString, item);
         QFETCH(QString, icon);
         ReportFixture f;
-        const auto *menu = f.report.findChild<QMenu *>(QStringLiteral("PopupMenu1"));
-        QVERIFY(menu);
-        QAction *action = menu->actions().value(position);
-        QVERIFY(action);
-        QCOMPARE(action->objectName(), item);
-        QCOMPARE(f.report.findChild<QToolButton *>(button)->defaultAction(), action);
+        const QAction *action = f.report.findChild<QToolButton *>(button)->defaultAction();
+        QTEST(action->objectName(), "item");
+        QVERIFY(f.report.findChild<QMenu *>(QStringLiteral("PopupMenu1"))->actions().contains(action));
         QCOMPARE(action->icon().name(), icon);
         QVERIFY(!QIcon(QStringLiteral(":/quotaly/reports/icons/%1.svg").arg(icon)).pixmap(16).isNull());
     }
 
-    // Every title word (bold, as printed), value and footer fits its column, the columns fit the window, and
-    // the window keeps its size, centred on the screen.
-    void everyTitleAndAmountFits_data()
+    // Every word of a title (bold, as printed), every value and the totals fit their column, all columns fit
+    // the window, and the window keeps its size, centred on the screen.
+    void everyTextFits()
     {
-        QTest::addColumn<QString>("field");
-        for (const char *field : {"MatchTypes", "MatchValue", "Discount", "Units", "Rate", "Currency", "Amount"})
-            QTest::newRow(field) << QString::fromLatin1(field);
-    }
-
-    void everyTitleAndAmountFits()
-    {
-        QFETCH(QString, field);
         ReportFixture f;
         f.dm.tmpMatches->appendRecord(
             {QStringLiteral("Context match"), 0.0, 100.0, 9.0e6, 0.1234, QStringLiteral("EUR"), 1234567.89});
@@ -103,30 +84,25 @@ private slots:
 
         const ui::DataGrid *grid = f.report.dbgResults();
         const QTableView *view = grid->view();
-        QFont bold = view->horizontalHeader()->font();
+        QFont bold = view->font();
         bold.setBold(true);
-        const QFontMetrics title(bold);
+        const QFontMetrics boldText(bold), plainText(view->font());
         const int margins = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, view->horizontalHeader());
-        int widest = 0;
-        for (const QString &word : grid->columnTitle(field).split(u' '))
-            widest = std::max(widest, title.horizontalAdvance(word));
-        for (const int row : grid->displayedDatasetRows())
-            widest = std::max(widest, view->fontMetrics().horizontalAdvance(grid->displayTexts(row, {field}).value(0)));
-        widest = std::max(widest, title.horizontalAdvance(grid->footerText(field)));
-        int width = -1;
         for (int c = 0; c < grid->proxyModel()->columnCount(); ++c) {
-            if (grid->proxyModel()->fieldName(c) == field)
-                width = view->columnWidth(c);
+            const QString field = grid->proxyModel()->fieldName(c);
+            QList<int> widths{boldText.horizontalAdvance(grid->footerText(field))};
+            for (const QString &word : grid->columnTitle(field).split(u' '))
+                widths << boldText.horizontalAdvance(word);
+            for (const int row : grid->displayedDatasetRows())
+                widths << plainText.horizontalAdvance(grid->displayTexts(row, {field}).value(0));
+            QVERIFY2(*std::max_element(widths.begin(), widths.end()) + margins <= view->columnWidth(c),
+                     qPrintable(field));
         }
-        QVERIFY2(width >= widest + margins, qPrintable(QStringLiteral("%1 < %2").arg(width).arg(widest + margins)));
-
         QVERIFY(view->horizontalHeader()->length() <= view->viewport()->width());
         QCOMPARE(f.report.minimumSize(), f.report.maximumSize());
         QCOMPARE(f.report.height(), 312);
-        QVERIFY(f.report.width() >= 581);
         const QPoint offCentre = f.report.frameGeometry().center() - f.report.screen()->availableGeometry().center();
-        QVERIFY2(offCentre.manhattanLength() <= 4,
-                 qPrintable(QStringLiteral("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
+        QVERIFY(offCentre.manhattanLength() <= 4);
     }
 };
 

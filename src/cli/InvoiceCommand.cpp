@@ -105,7 +105,8 @@ int invoice(const Options &o, Streams &io)
     input.client = invoiceParty(*dm.Clients);
     input.invoiceNo = o.invoiceNo;
     const QDate date = o.date.isEmpty() ? QDate::currentDate() : QDate::fromString(o.date, Qt::ISODate);
-    input.invoiceDate = locale.toString(date, QLocale::ShortFormat);
+    // As the invoice window shows it: the system's short date format, which follows LC_TIME.
+    input.invoiceDate = QLocale::system().toString(date, QLocale::ShortFormat);
     input.paymentDueCaption = QStringLiteral("Payment Due : ");
     input.paymentDue = o.paymentDue;
     input.jobDescription = o.jobDescription;

@@ -56,8 +56,11 @@ enum class LineStyle
     Continuous ///< a thin solid line
 };
 
-/// How to open a workbook file. The defaults are those of an interactive open: links not updated, writable,
-/// no passwords, text files read as TAB-separated with the given decimal delimiter.
+/// How to open a workbook file, in the spreadsheet object model's terms. The defaults are those of an
+/// interactive open: links not updated, writable, no passwords. For text files, format 5 asks for no delimiter
+/// of its own (delimiter only counts with format 6, a custom character), so the spreadsheet reads them with its
+/// own defaults. The LibreOffice bridge passes the read-only flag and the password and nothing else: its text
+/// import reads .csv and .txt files with LibreOffice's own defaults.
 struct OpenWorkbookArgs
 {
     QString fileName;

@@ -123,6 +123,28 @@ QStringList invoiceCommentLines(const QString &text)
     return lines;
 }
 
+QString nextInvoiceNumber(const QString &number)
+{
+    const auto isDigit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    qsizetype end = number.size();
+    while (end > 0 && !isDigit(number.at(end - 1)))
+        --end;
+    if (end == 0)
+        return number;
+    QString next = number;
+    qsizetype i = end - 1;
+    for (; i >= 0 && isDigit(next.at(i)); --i) {
+        if (next.at(i) != u'9') {
+            next[i] = QChar(next.at(i).unicode() + 1);
+            return next;
+        }
+        next[i] = u'0';
+    }
+    // Every digit was a nine: the number grows by one place ("99" gives "100").
+    next.insert(i + 1, u'1');
+    return next;
+}
+
 InvoiceBuilder::InvoiceBuilder(office::WordProcessor &wordProcessor) : m_word(wordProcessor) {}
 
 Outcome InvoiceBuilder::BuildInvoice(const InvoiceInput &input)
@@ -203,8 +225,6 @@ void InvoiceBuilder::fillComments(office::Document document, const QStringList &
 void InvoiceBuilder::pasteReport(office::Document document, const InvoiceInput &input)
 {
     try {
-        if (input.copyReport)
-            input.copyReport();
         if (input.clearReportSelection)
             input.clearReportSelection();
         m_word.paste(m_word.formField(document, QStringLiteral("MatchReport")), reportPasteData(input.report));

@@ -48,8 +48,6 @@ struct InvoiceInput
 
     /// The whole report as displayed; it replaces the MatchReport field as a table.
     ReportTable report;
-    /// Selects the whole report and copies it (with its header block) to the clipboard. May be empty.
-    std::function<void()> copyReport;
     /// Clears the report grid's selection. May be empty.
     std::function<void()> clearReportSelection;
 
@@ -71,6 +69,10 @@ std::array<QString, 6> invoiceBankData(const Dataset &personal);
 /// The lines of a multi-line text as a memo holds them: split at CR LF, LF or CR; a line break at the very end
 /// starts no further line; an empty text has no lines.
 QStringList invoiceCommentLines(const QString &text);
+
+/// The invoice number to propose after an invoice went out: the last run of digits counted up by one, keeping
+/// its width ("2026-017" gives "2026-018", "A-99" gives "A-100"). A number without digits stays as it is.
+QString nextInvoiceNumber(const QString &number);
 
 /// Fills an invoice template in the word processor. The template's text form fields, found by name, are
 /// replaced by the user's and the client's details, the invoice data and the report table; fields the

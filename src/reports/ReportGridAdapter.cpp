@@ -4,12 +4,21 @@
 #include "ui/DataGrid.h"
 #include "ui/GridProxyModel.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
+#include <QStyle>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace quotaly {
 
 namespace {
+
+// The report's columns with their narrowest width in pixels; discount and units start at a grid's usual 64.
+const std::pair<const char *, int> kColumnWidths[] = {{"MatchTypes", 152}, {"MatchValue", 72}, {"Discount", 64},
+                                                      {"Units", 64},       {"Rate", 57},       {"Currency", 50},
+                                                      {"Amount", 69}};
 
 // The model columns the user sees, in the order they appear.
 QList<int> shownColumns(const ui::DataGrid &grid)
@@ -44,16 +53,37 @@ void configureReportGrid(ui::DataGrid &grid, Dataset *reportRows)
 {
     grid.setDataset(reportRows);
     grid.setReadOnly(true);
-    grid.setColumnWidth(QStringLiteral("MatchTypes"), 152);
-    grid.setColumnWidth(QStringLiteral("MatchValue"), 72);
-    grid.setColumnWidth(QStringLiteral("Rate"), 57);
-    grid.setColumnWidth(QStringLiteral("Currency"), 50);
-    grid.setColumnWidth(QStringLiteral("Amount"), 69);
     grid.setColumnAlignment(QStringLiteral("Currency"), Qt::AlignCenter);
     grid.setFooterText(QStringLiteral("MatchTypes"), QStringLiteral("Total :"), Qt::AlignRight);
     grid.setFooterSum(QStringLiteral("Units"));
     grid.setFooterCurrentValue(QStringLiteral("Currency"), Qt::AlignCenter);
     grid.setFooterSum(QStringLiteral("Amount"));
+    fitReportColumns(grid);
+}
+
+void fitReportColumns(ui::DataGrid &grid)
+{
+    const QTableView *view = grid.view();
+    const QHeaderView *header = view->horizontalHeader();
+    // Titles are measured in bold, as the printed page shows them; footers are bold on screen too.
+    QFont boldTitle = header->font();
+    boldTitle.setBold(true);
+    QFont boldCell = view->font();
+    boldCell.setBold(true);
+    const QFontMetrics title(boldTitle), cell(view->font()), footer(boldCell);
+    const int padding = 2 * view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 8;
+    const QList<int> rows = grid.displayedDatasetRows();
+
+    for (const auto &[name, pixels] : kColumnWidths) {
+        const QString field = QString::fromLatin1(name);
+        int needed = 0;
+        for (const QString &word : grid.columnTitle(field).split(u' '))
+            needed = std::max(needed, title.horizontalAdvance(word));
+        for (const int row : rows)
+            needed = std::max(needed, cell.horizontalAdvance(grid.displayTexts(row, {field}).value(0)));
+        needed = std::max(needed, footer.horizontalAdvance(grid.footerText(field)));
+        grid.setColumnWidth(field, std::max(pixels, needed + padding));
+    }
 }
 
 ReportTable displayedReport(const ui::DataGrid &grid)
@@ -101,11 +131,6 @@ ReportGridContent reportGridContent(ui::DataGrid &grid)
         }
     }
 
-    content.copySelection = [&grid] {
-        if (!grid.hasSelection())
-            grid.selectAll();
-        grid.copySelection();
-    };
     content.clearSelection = [&grid] { grid.clearSelection(); };
     return content;
 }

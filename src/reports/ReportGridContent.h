@@ -11,7 +11,7 @@
 namespace quotaly {
 
 /// The report grid as the exporters read it: its visible columns in display order, its records and footer, what
-/// the user has selected, and the two grid commands an export uses.
+/// the user has selected, and the grid command an export ends with.
 struct ReportGridContent
 {
     /// The titles of the visible columns, in display order.
@@ -26,9 +26,6 @@ struct ReportGridContent
     /// The selected cells as displayed; no titles when nothing is selected.
     ReportTable selectedCells;
 
-    /// Selects everything when nothing is selected, then puts the selection on the clipboard like the grid's
-    /// copy command, without the header block. May be empty.
-    std::function<void()> copySelection;
     /// Clears the grid's selection. May be empty.
     std::function<void()> clearSelection;
 

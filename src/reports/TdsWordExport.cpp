@@ -56,8 +56,6 @@ Outcome TdsWordExport::ExportGrid(const ReportGridContent &grid, const QString &
     }
 
     try {
-        if (grid.copySelection)
-            grid.copySelection();
         m_word.insertParagraphBefore(m_word.range(doc, 0, 0));
         m_word.paste(m_word.range(doc, 1, 1), reportPasteData(table));
         try {

@@ -15,6 +15,7 @@
 #include <QCollator>
 #include <QDir>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QWidgetAction>
@@ -79,6 +80,21 @@ TfInvoice::TfInvoice(TDM *dm, TfMatchResults *report, const QString &dataDir, QW
     resize(659, 493);
 }
 
+QSize TfInvoice::fittedSize() const
+{
+    // Large enough to show the whole page without scrolling where the screen has room for it.
+    ensurePolished();
+    const QSize page = m_ui->pgInvoice->sizeHint();
+    const int scrollBar = m_ui->ScrollBox1->verticalScrollBar()->sizeHint().width();
+    QSize wanted(std::max(659, page.width() + scrollBar),
+                 std::max(493, page.height() + m_ui->pnlButtons->maximumHeight()));
+    if (const QScreen *shown = screen()) {
+        // The window manager's title bar and borders come on top.
+        wanted = wanted.boundedTo(shown->availableGeometry().size() - QSize(16, 48));
+    }
+    return wanted;
+}
+
 TfInvoice::~TfInvoice() = default;
 
 void TfInvoice::bindFields()
@@ -140,9 +156,11 @@ void TfInvoice::showEvent(QShowEvent *event)
 {
     if (!m_placed) {
         m_placed = true;
+        resize(fittedSize());
         ui::centreOnScreen(this);
         m_placement.restore();
     }
+    fitReportColumns(*m_ui->dbgResults);
     FormShow();
     QDialog::showEvent(event);
 }
@@ -242,14 +260,9 @@ InvoiceInput TfInvoice::invoiceInput()
 
     ui::DataGrid *reportGrid = m_report ? m_report->dbgResults() : m_ui->dbgResults;
     in.report = displayedReport(*reportGrid);
-    if (m_report) {
-        TfMatchResults *report = m_report;
-        in.copyReport = [report] {
-            report->Selectall1Click();
-            report->Copy1Click();
-        };
+    // The table goes to the word processor directly, so the user's clipboard stays as it was.
+    if (m_report)
         in.clearReportSelection = [reportGrid] { reportGrid->clearSelection(); };
-    }
     return in;
 }
 
@@ -258,10 +271,13 @@ void TfInvoice::BuildInvoice(const QString &templateFile, bool printMode)
     InvoiceInput input = invoiceInput();
     input.templateFile = templateFile;
     input.printMode = printMode;
-    runOfficeCommand(this, [&] {
+    const office::Outcome outcome = runOfficeCommand(this, [&] {
         const std::unique_ptr<office::WordProcessor> word = officeSuiteFrom(officeSuite).wordProcessor();
         return InvoiceBuilder(*word).BuildInvoice(input);
     });
+    // The next invoice most likely follows this one.
+    if (outcome.status == office::Outcome::Status::Done)
+        m_ui->dxInvoiceNo->setText(nextInvoiceNumber(input.invoiceNo));
 }
 
 } // namespace quotaly

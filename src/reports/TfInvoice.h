@@ -68,6 +68,7 @@ private:
     void bindFields();
     void setUpDates();
     InvoiceInput invoiceInput();
+    QSize fittedSize() const;
 
     const std::unique_ptr<Ui::TfInvoice> m_ui;
     TDM *m_dm;

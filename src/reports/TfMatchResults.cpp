@@ -11,53 +11,63 @@
 #include "ui/Dialogs.h"
 
 #include <QHeaderView>
+#include <QIcon>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 
 #include <algorithm>
+#include <tuple>
+
+// Resources of a static library have to be pulled in by name, and only from the global namespace.
+static void initReportResources()
+{
+    Q_INIT_RESOURCE(reports);
+}
 
 namespace quotaly {
 
 namespace {
 const QString kAddNewClient = QStringLiteral("<-- Add new client -->");
+
+// The desktop theme's icon, else the one shipped with the program.
+QIcon themeIcon(const QString &name)
+{
+    return QIcon::fromTheme(name, QIcon(QStringLiteral(":/quotaly/reports/icons/%1.svg").arg(name)));
 }
+} // namespace
 
 TfMatchResults::TfMatchResults(TDM *dm, TfExportReport *exportDialog, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TfMatchResults>()), m_dm(dm), m_exportDialog(exportDialog)
 {
+    initReportResources();
     m_ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
-    const std::pair<QToolButton *, QAction *> commands[] = {{m_ui->btnSelectAll, m_ui->aSelectAll},
-                                                            {m_ui->btnCopy, m_ui->aCopy},
-                                                            {m_ui->btnExportExcel, m_ui->aExportExcel},
-                                                            {m_ui->btnExportWord, m_ui->aExportWord},
-                                                            {m_ui->btnPrint, m_ui->aPrint}};
-    const QStyle::StandardPixmap icons[] = {QStyle::SP_DialogApplyButton, QStyle::SP_FileDialogContentsView,
-                                            QStyle::SP_FileDialogDetailedView, QStyle::SP_FileIcon,
-                                            QStyle::SP_DialogSaveButton};
-    auto *popup = new QMenu(this);
-    popup->setObjectName(QStringLiteral("PopupMenu1"));
-    for (int i = 0; i < 5; ++i) {
-        auto [button, action] = commands[i];
-        action->setIcon(style()->standardIcon(icons[i]));
+    const std::tuple<QToolButton *, QAction *, const char *> commands[] = {
+        {m_ui->btnSelectAll, m_ui->Selectall1, "edit-select-all"},
+        {m_ui->btnCopy, m_ui->Copy1, "edit-copy"},
+        {m_ui->btnExportExcel, m_ui->ExportreporttoExcel1, "x-office-spreadsheet"},
+        {m_ui->btnExportWord, m_ui->Exportreporttoword1, "x-office-document"},
+        {m_ui->btnPrint, m_ui->Printreport1, "document-print"}};
+    for (const auto &[button, action, icon] : commands) {
+        action->setIcon(themeIcon(QString::fromLatin1(icon)));
         button->setDefaultAction(action);
         button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-        popup->addAction(action);
     }
-    connect(m_ui->aSelectAll, &QAction::triggered, this, &TfMatchResults::Selectall1Click);
-    connect(m_ui->aCopy, &QAction::triggered, this, &TfMatchResults::Copy1Click);
-    connect(m_ui->aExportExcel, &QAction::triggered, this, &TfMatchResults::ExportreporttoExcel1Click);
-    connect(m_ui->aExportWord, &QAction::triggered, this, &TfMatchResults::Exportreporttoword1Click);
-    connect(m_ui->aPrint, &QAction::triggered, this, &TfMatchResults::Printreport1Click);
+    connect(m_ui->Selectall1, &QAction::triggered, this, &TfMatchResults::Selectall1Click);
+    connect(m_ui->Copy1, &QAction::triggered, this, &TfMatchResults::Copy1Click);
+    connect(m_ui->ExportreporttoExcel1, &QAction::triggered, this, &TfMatchResults::ExportreporttoExcel1Click);
+    connect(m_ui->Exportreporttoword1, &QAction::triggered, this, &TfMatchResults::Exportreporttoword1Click);
+    connect(m_ui->Printreport1, &QAction::triggered, this, &TfMatchResults::Printreport1Click);
     connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TfMatchResults::Button2Click);
 
     m_ui->dbgResults->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_ui->dbgResults, &QWidget::customContextMenuRequested, this,
-            [this, popup](const QPoint &pos) { popup->popup(m_ui->dbgResults->mapToGlobal(pos)); });
+            [this](const QPoint &pos) { m_ui->PopupMenu1->popup(m_ui->dbgResults->mapToGlobal(pos)); });
 
     m_ui->lcClient->setListSource(dm->Clients, QStringLiteral("FULLNAME"), {QStringLiteral("FULLNAME")});
     m_ui->lcClient->setEmptyEntry(kAddNewClient);
@@ -69,8 +79,7 @@ TfMatchResults::TfMatchResults(TDM *dm, TfExportReport *exportDialog, QWidget *p
     });
 
     configureReportGrid(*m_ui->dbgResults, dm->tmpMatches);
-    setMinimumSize(581, 312);
-    resize(581, 312);
+    fitToColumns();
 }
 
 TfMatchResults::~TfMatchResults() = default;
@@ -129,13 +138,22 @@ void TfMatchResults::setReportColumns(bool wordsMode, const QString &unitsTitle)
 
 void TfMatchResults::fitToColumns()
 {
-    // Wide enough for every visible column, so no amount hides behind a scroll bar.
+    fitReportColumns(*m_ui->dbgResults);
+    // A fixed 581 x 312, wider only when the columns need more in the font in use, so that no title or amount
+    // hides behind a scroll bar.
     QTableView *view = m_ui->dbgResults->view();
+    const QMargins margins = layout()->contentsMargins();
     const int columns = view->horizontalHeader()->length() + view->verticalScrollBar()->sizeHint().width() +
-                        2 * view->frameWidth() + layout()->contentsMargins().left() + layout()->contentsMargins().right();
-    const int w = std::max({581, columns, layout()->minimumSize().width()});
-    setMinimumWidth(w);
-    resize(w, height());
+                        2 * view->frameWidth() + margins.left() + margins.right();
+    setFixedSize(std::max({581, columns, layout()->minimumSize().width()}),
+                 std::max(312, layout()->minimumSize().height()));
+}
+
+void TfMatchResults::showEvent(QShowEvent *event)
+{
+    if (const QScreen *shown = parentWidget() ? parentWidget()->screen() : screen())
+        move(shown->availableGeometry().center() - rect().center());
+    QDialog::showEvent(event);
 }
 
 void TfMatchResults::showClient(const QString &name)

@@ -74,6 +74,9 @@ public:
     /// Hands the report's unit, base rate and today's date to the invoice window and shows it modally.
     std::function<void()> createInvoice;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void fitToColumns();
     void exportTo(ReportExportRequest::Target target);

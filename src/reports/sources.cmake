@@ -13,4 +13,5 @@ list(APPEND QUOTALY_GUI_SOURCES
     reports/ReportGridAdapter.h reports/ReportGridAdapter.cpp
     reports/OfficeCommands.h reports/OfficeCommands.cpp
     reports/TfInvoice.h reports/TfInvoice.cpp reports/TfInvoice.ui
+    reports/reports.qrc
 )

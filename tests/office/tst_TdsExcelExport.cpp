@@ -1,5 +1,5 @@
 #include "dataset/Error.h"
-#include "office/RecordingSpreadsheet.h"
+#include "common/RecordingSpreadsheet.h"
 #include "reports/TdsExcelExport.h"
 
 #include <QDir>

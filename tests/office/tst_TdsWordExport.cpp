@@ -1,5 +1,5 @@
 #include "dataset/Error.h"
-#include "office/RecordingWordProcessor.h"
+#include "common/RecordingWordProcessor.h"
 #include "reports/TdsWordExport.h"
 
 #include <QDir>
@@ -44,7 +44,6 @@ Grid grid(bool selected)
 
 Outcome exportTo(RecordingWordProcessor &word, Grid &g, bool newFile, const QString &chosen = {})
 {
-    g.content.copySelection = [&g, &word] { g.calls << u"copy after %1 calls"_s.arg(word.log().size()); };
     g.content.clearSelection = [&g, &word] { g.calls << u"clear after %1 calls"_s.arg(word.log().size()); };
     TdsWordExport exporter(word);
     exporter.chooseFile = [&g, chosen] {
@@ -101,8 +100,8 @@ private slots:
         QCOMPARE(word.log(), expected);
         QCOMPARE(word.text(word.lastDocument()), kHeader + u"[table]\n"_s);
         QVERIFY(word.isOpen(word.lastDocument()));
-        // Copied before anything is inserted; the selection is cleared once the table is formatted.
-        QCOMPARE(g.calls, (QStringList{u"copy after 3 calls"_s, u"clear after 10 calls"_s}));
+        // The selection is cleared once the table is formatted.
+        QCOMPARE(g.calls, (QStringList{u"clear after 10 calls"_s}));
     }
 
     void pastedCells_data()
@@ -228,11 +227,11 @@ private slots:
         const int failed = int(Outcome::Status::Failed);
         QTest::newRow("connect") << true << u"connect("_s << failed << QString() << 0;
         QTest::newRow("open") << false << u"openDocument("_s << failed << QString() << 0;
-        QTest::newRow("paste") << true << u"paste("_s << failed << u"\n\n"_s << 1;
-        QTest::newRow("no table to format") << true << u"table("_s << done << kHeader + u"[table]\n"_s << 2;
-        QTest::newRow("fitting the table") << true << u"autoFitColumns("_s << done << kHeader + u"[table]\n"_s << 2;
+        QTest::newRow("paste") << true << u"paste("_s << failed << u"\n\n"_s << 0;
+        QTest::newRow("no table to format") << true << u"table("_s << done << kHeader + u"[table]\n"_s << 1;
+        QTest::newRow("fitting the table") << true << u"autoFitColumns("_s << done << kHeader + u"[table]\n"_s << 1;
         QTest::newRow("third header text")
-            << true << u"insertBefore(doc1[0,0], \"Base rate : \")"_s << failed << u"0.12 \n[table]\n"_s << 2;
+            << true << u"insertBefore(doc1[0,0], \"Base rate : \")"_s << failed << u"0.12 \n[table]\n"_s << 1;
     }
 
     // A failure stops the export with its message and keeps what was inserted; the table's formatting is

@@ -3,8 +3,8 @@
 // An office suite for window tests: recording word processors and spreadsheets that a test scripts before each
 // conversation, with what each conversation recorded kept after the window has let go of it.
 #include "office/OfficeSuite.h"
-#include "office/RecordingSpreadsheet.h"
-#include "office/RecordingWordProcessor.h"
+#include "common/RecordingSpreadsheet.h"
+#include "common/RecordingWordProcessor.h"
 
 #include <functional>
 #include <map>

@@ -4,7 +4,7 @@
 // template, in the recording word processor's notation, is filled by InvoiceBuilder.
 
 #include "common/RtfControlWord.h"
-#include "office/RecordingWordProcessor.h"
+#include "common/RecordingWordProcessor.h"
 #include "reports/InvoiceBuilder.h"
 
 #include <algorithm>

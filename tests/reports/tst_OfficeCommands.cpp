@@ -2,6 +2,7 @@
 #include "reports/TdsWordExport.h"
 #include "ui/DataGrid.h"
 
+#include <QClipboard>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -116,6 +117,7 @@ private slots:
         QFETCH(QString, titles);
         QFETCH(QString, firstRecord);
         ReportFixture f(wordsMode);
+        QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
         exportFrom(f, Target::WordProcessor, true);
 
         QVERIFY(f.dialogs.messages.isEmpty());
@@ -131,6 +133,7 @@ private slots:
         QCOMPARE(pasted.at(1), firstRecord.replace(u'|', u'\t'));
         QVERIFY(pasted.at(3).startsWith(QStringLiteral("Total :\t")));
         QVERIFY(!f.report.dbgResults()->hasSelection());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
     }
 
     void documentTakesOnlyTheSelectedRows()

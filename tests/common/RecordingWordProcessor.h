@@ -1,15 +1,15 @@
 #pragma once
 
 #include "CallRecorder.h"
-#include "WordProcessor.h"
+#include "office/WordProcessor.h"
 
 #include <QList>
 #include <QMap>
 
 namespace quotaly::office {
 
-/// A word processor that records every call and keeps each document as plain text, so that a test (or a dry
-/// run) can see both what was asked and what the document would read like.
+/// A word processor that records every call and keeps each document as plain text, so that a test can
+/// see both what was asked and what the document would read like.
 ///
 /// Document text: a paragraph mark is "\n"; a text form field is its name in guillemets ("«pFullName»", a
 /// form field's bookmark has the same name and ends right after it); a table is "[table]". A new document

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CallRecorder.h"
-#include "Spreadsheet.h"
+#include "office/Spreadsheet.h"
 
 #include <optional>
 #include <utility>

@@ -124,7 +124,7 @@ LanguageTree check(const QString &text, QList<LanguageParseProblem> *problems)
     return tree;
 }
 
-LanguageTree read(const QString &path, LanguageEncoding *encoding)
+QString readText(const QString &path, LanguageEncoding *encoding)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -137,7 +137,12 @@ LanguageTree read(const QString &path, LanguageEncoding *encoding)
     }
     if (file.error() != QFileDevice::NoError)
         throw Error(QStringLiteral("Cannot read the language file \"%1\": %2").arg(path, file.errorString()));
-    return parse(decode(bytes, encoding));
+    return decode(bytes, encoding);
+}
+
+LanguageTree read(const QString &path, LanguageEncoding *encoding)
+{
+    return parse(readText(path, encoding));
 }
 
 QByteArray encode(const LanguageTree &tree)

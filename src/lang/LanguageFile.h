@@ -63,6 +63,10 @@ LanguageTree parse(const QString &text);
 /// lists every fault instead of throwing.
 LanguageTree check(const QString &text, QList<LanguageParseProblem> *problems);
 
+/// Reads a language file's bytes and decodes them as decode() does. Throws Error when the file cannot be read or
+/// is larger than kMaxBytes.
+QString readText(const QString &path, LanguageEncoding *encoding = nullptr);
+
 /// Reads a language file. Throws Error when the file cannot be read or is larger than kMaxBytes, and
 /// LanguageFileError when its indentation is wrong; a tree is only returned whole.
 LanguageTree read(const QString &path, LanguageEncoding *encoding = nullptr);

@@ -19,7 +19,7 @@ QStringList languageList(const QString &folder, const QString &baseLanguage)
     const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo &file : files) {
         const QString name = file.fileName();
-        if (!file.isFile() || !name.endsWith(kSuffix) || name == QStringView(kBaseLanguageFile))
+        if (!file.isFile() || !name.endsWith(kSuffix) || name == kBaseLanguageFile)
             continue;
         languages.append(name.chopped(kSuffix.size()));
     }
@@ -34,7 +34,7 @@ QStringList languageList(const QString &folder, const QString &baseLanguage)
 
 QString languageFileName(const QString &language, const QString &baseLanguage)
 {
-    return language == baseLanguage ? QStringView(kBaseLanguageFile).toString() : language + kSuffix;
+    return language == baseLanguage ? kBaseLanguageFile.toString() : language + kSuffix;
 }
 
 } // namespace quotaly

@@ -6,7 +6,7 @@
 namespace quotaly {
 
 /// The file that holds the base language's texts.
-inline constexpr char16_t kBaseLanguageFile[] = u"base.lng";
+inline constexpr QStringView kBaseLanguageFile = u"base.lng";
 
 /// The languages offered for a language folder: `baseLanguage` first, then one per regular file whose name ends
 /// in ".lng" (exactly, case-sensitive), named after the file without that ending and sorted. "base.lng" is the

@@ -14,7 +14,7 @@ enum class LanguageListKind
 };
 
 /// The value written for a text nobody has translated yet.
-inline constexpr char16_t kUntranslated[] = u"<<untranslated>>";
+inline constexpr QStringView kUntranslated = u"<<untranslated>>";
 
 /// The property name of a property line: the text before the first "=" (empty when there is none).
 QString propertyName(const QString &line);

@@ -4,4 +4,5 @@ list(APPEND QUOTALY_CORE_SOURCES
     lang/LanguageText.h lang/LanguageText.cpp
     lang/LanguageLookup.h lang/LanguageLookup.cpp
     lang/LanguageList.h lang/LanguageList.cpp
+    lang/LanguageComparison.h lang/LanguageComparison.cpp
 )

@@ -54,11 +54,13 @@ private slots:
         const QString tree = u"0:fMain|1:Caption=Größe"_s;
         QTest::newRow("UTF-16LE") << "\xFF\xFE" + utf16(text, false) << LanguageEncoding::Utf16LE << tree;
         QTest::newRow("UTF-16BE") << "\xFE\xFF" + utf16(text, true) << LanguageEncoding::Utf16BE << tree;
-        QTest::newRow("UTF-16 odd last byte") << "\xFF\xFE" + utf16(text, false) + 'x' << LanguageEncoding::Utf16LE
-                                              << tree;
+        QTest::newRow("UTF-16 odd last byte")
+            << "\xFF\xFE" + utf16(text, false) + 'x' << LanguageEncoding::Utf16LE << tree;
         QTest::newRow("UTF-8 mark") << "\xEF\xBB\xBF" + text.toUtf8() << LanguageEncoding::Utf8Mark << tree;
         QTest::newRow("UTF-8 no mark") << text.toUtf8() << LanguageEncoding::Utf8 << tree;
-        QTest::newRow("ANSI") << "fMain\n\tCaption=Gr\xF6\xDF" "e"_ba << LanguageEncoding::Windows1252 << tree;
+        QTest::newRow("ANSI") << "fMain\n\tCaption=Gr\xF6\xDF"
+                                 "e"_ba
+                              << LanguageEncoding::Windows1252 << tree;
         QTest::newRow("mark alone") << "\xFE\xFF"_ba << LanguageEncoding::Utf16BE << QString();
         QTest::newRow("one byte FF") << "\xFF"_ba << LanguageEncoding::Windows1252 << u"0:ÿ"_s;
         QTest::newRow("two bytes of the UTF-8 mark") << "\xEF\xBB"_ba << LanguageEncoding::Windows1252 << u"0:ï»"_s;
@@ -66,22 +68,24 @@ private slots:
 
         QTest::newRow("CR") << "a\rb"_ba << LanguageEncoding::Utf8 << u"0:a|0:b"_s;
         QTest::newRow("LF CR is two breaks") << "a\n\rb"_ba << LanguageEncoding::Utf8 << u"0:a|0:|0:b"_s;
-        QTest::newRow("CR LF U+2028 is one break") << "a\r\n\xE2\x80\xA8" "b"_ba << LanguageEncoding::Utf8
-                                                   << u"0:a|0:b"_s;
-        QTest::newRow("U+2028 twice") << "a\xE2\x80\xA8\xE2\x80\xA8" "b"_ba << LanguageEncoding::Utf8
-                                      << u"0:a|0:|0:b"_s;
-        QTest::newRow("U+0000 ends the text") << QByteArray("a\r\nb\0\r\nc", 8) << LanguageEncoding::Utf8
-                                              << u"0:a|0:b"_s;
+        QTest::newRow("CR LF U+2028 is one break") << "a\r\n\xE2\x80\xA8"
+                                                      "b"_ba
+                                                   << LanguageEncoding::Utf8 << u"0:a|0:b"_s;
+        QTest::newRow("U+2028 twice") << "a\xE2\x80\xA8\xE2\x80\xA8"
+                                         "b"_ba
+                                      << LanguageEncoding::Utf8 << u"0:a|0:|0:b"_s;
+        QTest::newRow("U+0000 ends the text")
+            << QByteArray("a\r\nb\0\r\nc", 8) << LanguageEncoding::Utf8 << u"0:a|0:b"_s;
         QTest::newRow("final break adds no line") << "a\r\n\r\n"_ba << LanguageEncoding::Utf8 << u"0:a|0:"_s;
 
-        QTest::newRow("first line indented") << "\t\tF\n\tC\n\t\tP=1"_ba << LanguageEncoding::Utf8
-                                             << u"0:F|1:C|2:P=1"_s;
-        QTest::newRow("TAB and SPACE one level each") << "F\n C\n\t Caption=a = b"_ba << LanguageEncoding::Utf8
-                                                      << u"0:F|1:C|2:Caption=a = b"_s;
-        QTest::newRow("shallower line closes entries") << "F\n\tC\n\t\tP=1\n\tD\nG"_ba << LanguageEncoding::Utf8
-                                                       << u"0:F|1:C|2:P=1|1:D|0:G"_s;
-        QTest::newRow("empty line is top-level") << "F\n\tA=1\n\n\tB=2"_ba << LanguageEncoding::Utf8
-                                                 << u"0:F|1:A=1|0:|1:B=2"_s;
+        QTest::newRow("first line indented")
+            << "\t\tF\n\tC\n\t\tP=1"_ba << LanguageEncoding::Utf8 << u"0:F|1:C|2:P=1"_s;
+        QTest::newRow("TAB and SPACE one level each")
+            << "F\n C\n\t Caption=a = b"_ba << LanguageEncoding::Utf8 << u"0:F|1:C|2:Caption=a = b"_s;
+        QTest::newRow("shallower line closes entries")
+            << "F\n\tC\n\t\tP=1\n\tD\nG"_ba << LanguageEncoding::Utf8 << u"0:F|1:C|2:P=1|1:D|0:G"_s;
+        QTest::newRow("empty line is top-level")
+            << "F\n\tA=1\n\n\tB=2"_ba << LanguageEncoding::Utf8 << u"0:F|1:A=1|0:|1:B=2"_s;
     }
 
     void read()
@@ -102,8 +106,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("two deeper") << u"F\n\t\tC"_s << 2 << u"Invalid level (2) for item \"C\""_s;
         QTest::newRow("spaces") << u"F\n\tC\n\t\tP=1\n     X"_s << 4 << u"Invalid level (5) for item \"X\""_s;
-        QTest::newRow("after an empty line") << u"F\n\n\tA\n\t\tB\n\t\t\t\tC=1"_s << 5
-                                             << u"Invalid level (4) for item \"C=1\""_s;
+        QTest::newRow("after an empty line")
+            << u"F\n\n\tA\n\t\tB\n\t\t\t\tC=1"_s << 5 << u"Invalid level (4) for item \"C=1\""_s;
     }
 
     void invalidLevel()
@@ -208,10 +212,10 @@ private slots:
 
     void lookups()
     {
-        const LanguageTree tree = treeOf({u"fOther"_s, u"fMain"_s, u"\tCaption=Main"_s, u"\tHint="_s,
-                                          u"\tbtnOk"_s, u"\t\tCaption=O:|:K"_s, u"\tLate=after a component"_s,
-                                          u"\tlbList"_s, u"\t\tItems=(TStrings)"_s, u"\t\t\t0=One"_s,
-                                          u"\t\t\t1="_s, u"\t\t\tThree"_s, u"fMain"_s, u"\tCaption=again"_s});
+        const LanguageTree tree =
+            treeOf({u"fOther"_s, u"fMain"_s, u"\tCaption=Main"_s, u"\tHint="_s, u"\tbtnOk"_s, u"\t\tCaption=O:|:K"_s,
+                    u"\tLate=after a component"_s, u"\tlbList"_s, u"\t\tItems=(TStrings)"_s, u"\t\t\t0=One"_s,
+                    u"\t\t\t1="_s, u"\t\t\tThree"_s, u"fMain"_s, u"\tCaption=again"_s});
         const int form = findSection(tree, u"fMain"_s);
         QCOMPARE(form, 1);
         QCOMPARE(findSection(tree, u"fmain"_s), LanguageTree::kNone);

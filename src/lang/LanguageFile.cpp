@@ -3,6 +3,8 @@
 #include "LanguageText.h"
 #include "dataset/Windows1252.h"
 
+#include <algorithm>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -19,10 +21,11 @@ QString decodeUtf16(const QByteArray &bytes, qsizetype from, bool bigEndian)
     const qsizetype units = (bytes.size() - from) / 2;
     QString text(units, Qt::Uninitialized);
     const auto *in = reinterpret_cast<const uchar *>(bytes.constData() + from);
+    QChar *out = text.data();
     for (qsizetype i = 0; i < units; ++i) {
         const uchar first = in[2 * i];
         const uchar second = in[2 * i + 1];
-        text[i] = QChar(bigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first));
+        out[i] = QChar(bigEndian ? char16_t(first << 8 | second) : char16_t(second << 8 | first));
     }
     return text;
 }
@@ -32,8 +35,27 @@ bool startsWith(const QByteArray &bytes, const char *mark)
     return bytes.startsWith(QByteArrayView(mark));
 }
 
+/// Calls `lineFound` with each line of `text`, by the rules of splitLines().
+template <typename LineFound> void forEachLine(const QString &text, LineFound lineFound)
+{
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    const qsizetype end = nul >= 0 ? nul : text.size();
+    const QChar *chars = text.constData();
+    qsizetype at = 0;
+    while (at < end) {
+        const qsizetype start = at;
+        while (at < end && chars[at] != u'\r' && chars[at] != u'\n' && chars[at] != kLineSeparator)
+            ++at;
+        lineFound(QStringView(chars + start, at - start));
+        for (const char16_t breakChar : {u'\r', u'\n', kLineSeparator}) {
+            if (at < end && chars[at] == breakChar)
+                ++at;
+        }
+    }
+}
+
 /// Counts the leading TABs and SPACEs of a line.
-qsizetype indentation(const QString &line)
+qsizetype indentation(QStringView line)
 {
     qsizetype level = 0;
     while (level < line.size() && (line.at(level) == u'\t' || line.at(level) == u' '))
@@ -44,22 +66,22 @@ qsizetype indentation(const QString &line)
 LanguageTree build(const QString &text, QList<LanguageParseProblem> *problems)
 {
     LanguageTree tree;
-    const QStringList lines = splitLines(text);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString &line = lines.at(i);
+    int lineNumber = 0;
+    forEachLine(text, [&](QStringView line) {
+        ++lineNumber;
         const qsizetype indent = indentation(line);
-        const QString entryText = line.mid(indent);
+        const QString entryText = line.mid(indent).toString();
         qsizetype level = tree.isEmpty() ? 0 : indent;
         if (level > tree.maxNextLevel()) {
             const QString message =
                 QStringLiteral("Invalid level (%1) for item \"%2\"").arg(QString::number(indent), entryText);
             if (!problems)
-                throw LanguageFileError(message, int(i + 1));
-            problems->append({int(i + 1), message});
+                throw LanguageFileError(message, lineNumber);
+            problems->append({lineNumber, message});
             level = tree.maxNextLevel();
         }
         tree.append(int(level), entryText);
-    }
+    });
     return tree;
 }
 
@@ -94,19 +116,7 @@ QString decode(const QByteArray &bytes, LanguageEncoding *encoding)
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    const qsizetype end = nul >= 0 ? nul : text.size();
-    qsizetype at = 0;
-    while (at < end) {
-        const qsizetype start = at;
-        while (at < end && text.at(at) != u'\r' && text.at(at) != u'\n' && text.at(at) != kLineSeparator)
-            ++at;
-        lines.append(text.mid(start, at - start));
-        for (const char16_t breakChar : {u'\r', u'\n', kLineSeparator}) {
-            if (at < end && text.at(at) == breakChar)
-                ++at;
-        }
-    }
+    forEachLine(text, [&lines](QStringView line) { lines.append(line.toString()); });
     return lines;
 }
 
@@ -147,17 +157,23 @@ LanguageTree read(const QString &path, LanguageEncoding *encoding)
 
 QByteArray encode(const LanguageTree &tree)
 {
-    QString text;
-    for (int i = 0; i < tree.size(); ++i) {
-        QString line = toLineMarkers(tree.text(i));
-        line.remove(QChar(u'\0'));
-        text += QString(tree.level(i), u'\t') + line + QStringLiteral("\r\n");
-    }
     QByteArray bytes("\xFF\xFE", 2);
-    bytes.reserve(2 + text.size() * 2);
-    for (const QChar c : std::as_const(text)) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
+    const auto appendUnit = [&bytes](char16_t unit) {
+        bytes.append(char(unit & 0xFF));
+        bytes.append(char(unit >> 8));
+    };
+    for (int i = 0; i < tree.size(); ++i) {
+        for (int level = 0; level < tree.level(i); ++level)
+            appendUnit(u'\t');
+        const QString &text = tree.text(i);
+        const bool plain = std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+            return c == u'\r' || c == u'\n' || c == kLineSeparator || c == u'\0';
+        });
+        const QString line = plain ? text : toLineMarkers(text).remove(QChar(u'\0'));
+        for (const QChar c : line)
+            appendUnit(c.unicode());
+        appendUnit(u'\r');
+        appendUnit(u'\n');
     }
     return bytes;
 }

@@ -3,6 +3,7 @@
 #include "Command.h"
 #include "DumpCommand.h"
 #include "InvoiceCommand.h"
+#include "LangCommand.h"
 #include "QuoteCommand.h"
 
 #include <array>
@@ -14,7 +15,8 @@ using namespace quotaly::cli;
 namespace {
 
 // Every subcommand: add its entry here.
-constexpr std::array kCommands{kDumpCommand, kAnalyseCommand, kQuoteCommand, kInvoiceCommand, kClientsCommand};
+constexpr std::array kCommands{kDumpCommand, kAnalyseCommand, kQuoteCommand, kInvoiceCommand, kClientsCommand,
+                               kLangCommand};
 
 void printUsage(QTextStream &stream)
 {

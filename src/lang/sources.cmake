@@ -1,0 +1,8 @@
+list(APPEND QUOTALY_CORE_SOURCES
+    lang/LanguageTree.h lang/LanguageTree.cpp
+    lang/LanguageFile.h lang/LanguageFile.cpp
+    lang/LanguageText.h lang/LanguageText.cpp
+    lang/LanguageLookup.h lang/LanguageLookup.cpp
+    lang/LanguageList.h lang/LanguageList.cpp
+    lang/LanguageComparison.h lang/LanguageComparison.cpp
+)

@@ -9,6 +9,7 @@
 #include "MatchesSchemaUpgrade.h"
 #include "TDM.h"
 #include "dataset/DisplayFormat.h"
+#include "lang/TkvLang.h"
 #include "dataset/Error.h"
 #include "reports/TfExportReport.h"
 #include "reports/TfMatchResults.h"
@@ -22,6 +23,7 @@
 #include "ui/FormStorage.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QUrl>
@@ -30,7 +32,6 @@ namespace quotaly {
 
 namespace {
 
-const QString kBaseLanguage = QStringLiteral("English");
 const QString kAddNewClient = QStringLiteral("<-- Add new client -->");
 
 const QStringList kUnits = {QStringLiteral("Characters (with spaces)"), QStringLiteral("Characters (without spaces)"),
@@ -54,7 +55,7 @@ void bindButton(QPushButton *button, QAction *action)
 } // namespace
 
 TfQuotaly::TfQuotaly(const QString &dataDir, QWidget *parent)
-    : QMainWindow(parent), m_ui(std::make_unique<Ui::TfQuotaly>()), m_currentLanguage(kBaseLanguage)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::TfQuotaly>())
 {
     m_ui->setupUi(this);
     FormCreate(dataDir);
@@ -80,9 +81,15 @@ void TfQuotaly::FormCreate(const QString &dataDir)
     m_storage->addProperty(
         QStringLiteral("LastClient.Caption"), [this] { return m_ui->LastClient->text(); },
         [this](const QString &v) { m_ui->LastClient->setText(v); });
+    // Language files live beside the data folder.
+    const QString langDir = QDir::cleanPath(m_dataDir + QStringLiteral("../Lang")) + u'/';
+    m_kvLang = new TkvLang(this, langDir);
+    m_kvLang->setMenuItem(m_ui->mLanguages);
+    m_kvLang->BuildLanguageMenu();
+    m_kvLang->OnLangChange = [this](QAction *) { kvLang1LangChange(); };
     m_storage->addProperty(
-        QStringLiteral("kvLang1.CurrentLanguage"), [this] { return m_currentLanguage; },
-        [this](const QString &v) { m_currentLanguage = v; });
+        QStringLiteral("kvLang1.CurrentLanguage"), [this] { return m_kvLang->CurrentLanguage; },
+        [this](const QString &v) { m_kvLang->CurrentLanguage = v; });
 
     adjustSize();
     setFixedSize(sizeHint());
@@ -181,6 +188,8 @@ void TfQuotaly::bindData(TDM *dm)
     m_ui->rbWords->setBinding(dm->MatchesByClient, QStringLiteral("bMatchTypeWords"));
     m_ui->rbPercent->setBinding(dm->MatchesByClient, QStringLiteral("bMatchTypePercent"));
     bindCategoryRows();
+    m_kvLang->setDataModule({dm->Personal, dm->Clients, dm->Currency, dm->MatchesByClient, dm->OptionsByClient,
+                             dm->tmpMatches});
     // Whatever moves or changes the match-settings row (a client chosen here or in another window, a log read, a
     // cancelled edit), the boxes and the enabled column show the mode the calculation will use.
     Dataset *matches = dm->MatchesByClient;
@@ -249,13 +258,14 @@ void TfQuotaly::fStorageRestorePlacement()
         return;
     }
     try {
-        // The interface ships in English only for now, so any remembered language falls back to it.
-        m_currentLanguage = kBaseLanguage;
+        loadStartLanguage();
         if (m_exportDialog) {
+            QStringList languages;
+            m_kvLang->GetLanguages(languages);
             m_exportDialog->cbLang()->clear();
-            m_exportDialog->cbLang()->addItem(m_currentLanguage);
-            m_exportDialog->cbLang()->setCurrentText(m_currentLanguage);
+            m_exportDialog->cbLang()->addItems(languages);
         }
+        kvLang1LangChange();
 
         if (m_dm && m_dm->Clients->locate(QStringLiteral("FULLNAME"), m_ui->LastClient->text())) {
             m_ui->lcClient->setText(m_dm->Clients->asString(QStringLiteral("FULLNAME")));
@@ -269,6 +279,38 @@ void TfQuotaly::fStorageRestorePlacement()
         return;
     }
     showNewsletterIfNotSubscribed(this);
+}
+
+void TfQuotaly::loadStartLanguage()
+{
+    TkvLang &lang = *m_kvLang;
+    const QString remembered = lang.CurrentLanguage;
+    bool told = false;
+    if (!remembered.isEmpty() && remembered != lang.BaseLanguage) {
+        try {
+            lang.LoadLanguage(remembered, false);
+            return;
+        } catch (const Error &) {
+            told = true; // the load has said why
+        }
+    }
+    lang.CurrentLanguage = lang.BaseLanguage;
+    try {
+        lang.LoadLanguage(lang.BaseLanguage, false, !told);
+    } catch (const Error &) {
+        // The texts the windows were built with are the base language; start-up goes on.
+    }
+}
+
+QString TfQuotaly::currentLanguage() const
+{
+    return m_kvLang->CurrentLanguage;
+}
+
+void TfQuotaly::kvLang1LangChange()
+{
+    if (m_exportDialog)
+        m_exportDialog->cbLang()->setCurrentText(m_kvLang->CurrentLanguage);
 }
 
 void TfQuotaly::lcClientChange()

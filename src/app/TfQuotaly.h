@@ -14,6 +14,7 @@ namespace quotaly {
 class TDM;
 class TfExportReport;
 class TfMatchResults;
+class TkvLang;
 namespace ui {
 class DbLookupComboBox;
 class FormStorage;
@@ -43,11 +44,13 @@ public:
     bool upgradeSucceeded() const { return m_upgradeError.isEmpty(); }
     ui::DbLookupComboBox *lcClient() const;
     QString lastClient() const;
-    QString currentLanguage() const { return m_currentLanguage; }
+    QString currentLanguage() const;
+    TkvLang *kvLang1() const { return m_kvLang; }
 
     /// The start-up sequence, run once when the window is first shown.
     void fStorageRestorePlacement();
     void lcClientChange();
+    void kvLang1LangChange();
     void aSetMatchesExecute(QObject *sender);
     /// Prices the job into tmpMatches; with a sender (the user pressed Calculate) the report is shown.
     void aMatchResultsExecute(QObject *sender);
@@ -74,6 +77,8 @@ private:
     void bindCategoryRows();
     void styleEdits();
     void showEntryMode(bool wordsMode);
+    /// The remembered language, or the base language when it cannot be loaded; start-up goes on either way.
+    void loadStartLanguage();
     /// Shows another window modally with the typed values stored first and this window's client kept.
     void showKeepingClient(const std::function<void()> &show);
     /// Keeps the total only when it reads as a number; otherwise says so and puts the last good total back.
@@ -90,7 +95,7 @@ private:
     QString m_dataDir;
     QString m_upgradeError;
     QString m_total; ///< the last total that read as a number (or empty)
-    QString m_currentLanguage;
+    TkvLang *m_kvLang = nullptr;
     bool m_started = false;
     bool m_inClientChange = false;
 };

@@ -10,4 +10,5 @@ list(APPEND QUOTALY_GUI_SOURCES
     app/TfQuotaly.h app/TfQuotaly.cpp app/TfQuotaly.ui
     app/TfNewClient.h app/TfNewClient.cpp app/TfNewClient.ui
     app/Forms.h app/Forms.cpp
+    app/BaseLanguageFile.h app/BaseLanguageFile.cpp
 )

@@ -6,3 +6,8 @@ list(APPEND QUOTALY_CORE_SOURCES
     lang/LanguageList.h lang/LanguageList.cpp
     lang/LanguageComparison.h lang/LanguageComparison.cpp
 )
+
+list(APPEND QUOTALY_GUI_SOURCES
+    lang/TkvLang.h lang/TkvLang.cpp
+    lang/TfWait.h lang/TfWait.cpp
+)

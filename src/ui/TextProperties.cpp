@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QHash>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,22 @@ const QString kHint = QStringLiteral("Hint");
 const QString kText = QStringLiteral("Text");
 const QString kItems = QStringLiteral("Items");
 const char kKeepsStateProperty[] = "quotalyKeepsState";
+
+// Controls whose texts are the user's data or the program's state, wherever a language file names them.
+const QHash<QString, QStringList> &stateControls()
+{
+    static const QHash<QString, QStringList> controls{
+        {QStringLiteral("fQuotaly"), {QStringLiteral("LastClient"), QStringLiteral("Edit1"), QStringLiteral("cbValuta"),
+                                      QStringLiteral("lcClient"), QStringLiteral("dbcbPricingBy")}},
+        {QStringLiteral("fMatchResults"), {QStringLiteral("eStatTotal"), QStringLiteral("eUnits"),
+                                           QStringLiteral("eBaseRate"), QStringLiteral("eCurrency"),
+                                           QStringLiteral("lcClient")}},
+        {QStringLiteral("fInvoice"), {QStringLiteral("cbInvLang"), QStringLiteral("mComment")}},
+        {QStringLiteral("fExportReport"), {QStringLiteral("cbLang")}},
+        {QStringLiteral("fImport"), {QStringLiteral("eOtherDelimiter")}},
+    };
+    return controls;
+}
 
 bool isForm(const QObject *object)
 {
@@ -101,8 +118,9 @@ QString hint(const QObject *object)
     if (const auto *action = qobject_cast<const QAction *>(object)) {
         tip = action->toolTip();
         status = action->statusTip();
-        // An action without a tool tip of its own reports its text; that is no hint.
-        if (tip == QString(action->text()).remove(u'&'))
+        // An action without a tool tip of its own reports its text (no "&", no "..."): that alone is no hint.
+        const QString ownText = QString(action->text()).remove(u'&').remove(QStringLiteral("...")).trimmed();
+        if (tip == ownText && status.isEmpty())
             tip.clear();
     } else if (const auto *widget = qobject_cast<const QWidget *>(object)) {
         tip = widget->toolTip();
@@ -138,7 +156,11 @@ void setKeepsState(QObject *object, bool keeps)
 
 bool keepsState(const QObject *object)
 {
-    return object->property(kKeepsStateProperty).toBool();
+    if (object->property(kKeepsStateProperty).toBool())
+        return true;
+    const QWidget *form = formOf(object);
+    return form && form != object &&
+           stateControls().value(form->objectName()).contains(object->objectName());
 }
 
 QWidget *formOf(const QObject *object)
@@ -200,18 +222,41 @@ std::optional<QString> get(const QObject *object, const QString &name)
     return static_cast<const QLineEdit *>(object)->text();
 }
 
-bool set(QObject *object, const QString &name, const QString &value)
+namespace {
+
+// Line breaks as the widgets take them, whether the value came with ":|:" or CR LF.
+QString widgetText(const QString &value)
 {
-    if (value.isEmpty() || !propertyNames(object).contains(name))
-        return false;
-    const QString text = fromFileValue(value);
+    QString text = value;
+    text.replace(QStringLiteral(":|:"), QStringLiteral("\n"));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+void write(QObject *object, const QString &name, const QString &text)
+{
     if (name == kCaption)
         setCaption(object, text);
     else if (name == kHint)
         setHint(object, text);
     else
         static_cast<QLineEdit *>(object)->setText(text);
+}
+
+} // namespace
+
+bool set(QObject *object, const QString &name, const QString &value)
+{
+    if (value.isEmpty() || !propertyNames(object).contains(name))
+        return false;
+    write(object, name, widgetText(value));
     return true;
+}
+
+void restore(QObject *object, const QString &name, const QString &text)
+{
+    if (propertyNames(object).contains(name))
+        write(object, name, text);
 }
 
 QStringList items(const QObject *object, const QString &listName)
@@ -232,23 +277,8 @@ bool setItem(QObject *object, const QString &listName, int index, const QString 
     auto *combo = static_cast<QComboBox *>(object);
     if (index < 0 || index >= combo->count())
         return false;
-    combo->setItemText(index, fromFileValue(text));
+    combo->setItemText(index, widgetText(text));
     return true;
-}
-
-QString toFileValue(const QString &text)
-{
-    QString value = text;
-    value.replace(QStringLiteral("\r\n"), QString::fromUtf16(kLineBreak));
-    value.replace(u'\n', QString::fromUtf16(kLineBreak));
-    value.replace(u'\r', QString::fromUtf16(kLineBreak));
-    return value;
-}
-
-QString fromFileValue(const QString &value)
-{
-    QString text = value;
-    return text.replace(QString::fromUtf16(kLineBreak), QStringLiteral("\n"));
 }
 
 } // namespace quotaly::ui::text_properties

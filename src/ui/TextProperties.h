@@ -21,9 +21,6 @@ namespace quotaly::ui {
 /// control's value and list, and whatever was marked with setKeepsState().
 namespace text_properties {
 
-/// Line breaks inside a value, as language files write them.
-inline constexpr char16_t kLineBreak[] = u":|:";
-
 /// The list kinds a language file names after "=" in a list header.
 inline const QString kStringsKind = QStringLiteral("(TStrings)");
 inline const QString kColumnsKind = QStringLiteral("(TListColumns)");
@@ -47,19 +44,16 @@ QString listKind(const QString &listName);
 
 /// The current text of a property; nullopt when the object has no such text property.
 std::optional<QString> get(const QObject *object, const QString &name);
-/// Sets a text property; ":|:" in the value becomes a line break. False (and nothing changes) when the object has
-/// no such property, it keeps state, or the value is empty.
+/// Sets a text property; ":|:" and CR LF in the value become line breaks. False (and nothing changes) when the
+/// object has no such property, it keeps state, or the value is empty (an empty value is no translation).
 bool set(QObject *object, const QString &name, const QString &value);
+/// Puts back a text exactly as it was read with get(), an empty one included.
+void restore(QObject *object, const QString &name, const QString &text);
 
 /// The items of a list property (empty when there is none).
 QStringList items(const QObject *object, const QString &listName);
 /// Sets item `index` of a list property. False when there is no such list or item, or the text is empty.
 bool setItem(QObject *object, const QString &listName, int index, const QString &text);
-
-/// A text as a language file writes it: line breaks as ":|:".
-QString toFileValue(const QString &text);
-/// A value of a language file as text: ":|:" as line breaks.
-QString fromFileValue(const QString &value);
 
 } // namespace text_properties
 

@@ -39,6 +39,12 @@ QString TestEnv::shippedDataDir() const
         QFile::copy(shipped.filePath(name), dir + name);
         QFile::setPermissions(dir + name, QFile::ReadOwner | QFile::WriteOwner);
     }
+    // The language files beside the data folder, as the program finds them.
+    const QString lang = path(QStringLiteral("Lang/"));
+    QDir().mkpath(lang);
+    const QDir shippedLang(QStringLiteral(QUOTALY_RUNTIME_DIR "/Lang"));
+    for (const QString &name : shippedLang.entryList({QStringLiteral("*.lng")}, QDir::Files))
+        QFile::copy(shippedLang.filePath(name), lang + name);
     return dir;
 }
 

@@ -1,0 +1,34 @@
+// Writes base.lng from the program's windows: quotaly-base-lng DATA_DIR OUT_FILE
+#include "BaseLanguageFile.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream err(stderr);
+    const QStringList args = QApplication::arguments();
+    if (args.size() != 3) {
+        err << "Usage: quotaly-base-lng DATA_DIR OUT_FILE\n";
+        return 1;
+    }
+    // The windows are made over a copy of the shipped data, so the data folder itself is never touched.
+    QTemporaryDir work;
+    const QString data = work.filePath(QStringLiteral("Data/"));
+    QDir().mkpath(data);
+    const QDir shipped(args.at(1));
+    for (const QString &name : shipped.entryList(QDir::Files))
+        QFile::copy(shipped.filePath(name), data + name);
+    QSaveFile out(args.at(2));
+    if (!out.open(QIODevice::WriteOnly) || out.write(quotaly::baseLanguageFileOfProgram(data)) < 0 || !out.commit()) {
+        err << "Cannot write " << args.at(2) << ": " << out.errorString() << '\n';
+        return 2;
+    }
+    return 0;
+}

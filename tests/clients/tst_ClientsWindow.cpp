@@ -320,7 +320,7 @@ private slots:
         auto *titles = import.findChild<ui::DataGrid *>(QStringLiteral("DBGridEh1"))->view()->horizontalHeader();
         titles->moveSection(1, 0);
         import.bPrevClick();
-        QCOMPARE(f.dialogs.messages.last(), QStringLiteral("Operation completed successfully."));
+        QCOMPARE(f.dialogs.messages.last(), QStringLiteral("Operation completed successfully.\r\n2 clients added, 0 rows refused."));
         QCOMPARE(clientNames(*f.dm.Clients), (QStringList{"Acme Ltd", "Beta"}));
         QVERIFY(f.dm.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("Acme Ltd")));
         QCOMPARE(f.dm.Clients->asString(QStringLiteral("VATNo")), QStringLiteral("DE123"));
@@ -341,7 +341,7 @@ private slots:
         QVERIFY(f.dialogs.messages.last().startsWith(QStringLiteral("Some errors where found !    \r\nError - ")));
         QVERIFY(f.dialogs.messages.last().endsWith(
             QStringLiteral("\r\n\r\nField \"Full Name\" must have value or\r\nyou try store duplicate values.\r\n"
-                           "See help for details.")));
+                           "See help for details.\r\n\r\n2 clients added, 1 row refused.")));
         QCOMPARE(f.dm.Clients->recordCount(), 2);
         QCOMPARE(allRows(*f.dm.MatchesByClient), 2);
         QCOMPARE(allRows(*f.dm.OptionsByClient), 2);

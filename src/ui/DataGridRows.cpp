@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <vector>
 
+#include <QHash>
 #include <QItemSelectionModel>
 #include <QTableView>
 
@@ -224,24 +225,61 @@ void DataGrid::setKeyField(const QString &field)
     rememberSelectedKeys();
 }
 
+// All values of a row in one text, for telling apart rows that share their key.
+QString DataGrid::rowContents(int datasetRow) const
+{
+    QString contents;
+    for (int field = 0; field < m_dataset->fieldCount(); ++field) {
+        contents += m_dataset->valueAt(datasetRow, field).toString();
+        contents += QChar(0x1F); // unit separator: no value ends where another begins
+    }
+    return contents;
+}
+
 void DataGrid::rememberSelectedKeys()
 {
     const int field = m_dataset && !m_keyField.isEmpty() ? m_dataset->fieldIndex(m_keyField) : -1;
-    if (field < 0 || m_rowsChanging || m_proxy->isSourceRemoving())
+    if (field < 0 || m_rowsChanging || m_proxy->isSourceRemoving() || !m_model)
         return;
     m_selectedKeys.clear();
-    for (const int row : selectedDatasetRows())
-        m_selectedKeys.insert(m_dataset->valueAt(row, field).toString());
+    const QList<int> selected = selectedDatasetRows();
+    if (selected.isEmpty())
+        return;
+    QSet<QString> keys;
+    for (const int row : selected)
+        keys.insert(m_dataset->valueAt(row, field).toString());
+    const QSet<int> wanted(selected.begin(), selected.end());
+    // Only rows sharing a selected key can share its values: the others need not be read whole.
+    QHash<QString, int> seen;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QString key = m_dataset->valueAt(row, field).toString();
+        if (!keys.contains(key))
+            continue;
+        const QString contents = rowContents(row);
+        const int occurrence = seen[contents]++;
+        if (wanted.contains(row))
+            m_selectedKeys.append({key, contents, occurrence});
+    }
 }
 
-QList<int> DataGrid::rowsWithKeys(const QSet<QString> &keys) const
+QList<int> DataGrid::rowsOfSelectedKeys() const
 {
     QList<int> rows;
     const int field = m_dataset && !m_keyField.isEmpty() ? m_dataset->fieldIndex(m_keyField) : -1;
-    if (field < 0 || keys.isEmpty() || !m_model)
+    if (field < 0 || m_selectedKeys.isEmpty() || !m_model)
         return rows;
+    QSet<QString> keys;
+    QSet<QPair<QString, int>> wanted;
+    for (const RowIdentity &identity : m_selectedKeys) {
+        keys.insert(identity.key);
+        wanted.insert({identity.contents, identity.occurrence});
+    }
+    QHash<QString, int> seen;
     for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (keys.contains(m_dataset->valueAt(row, field).toString()))
+        if (!keys.contains(m_dataset->valueAt(row, field).toString()))
+            continue;
+        const QString contents = rowContents(row);
+        if (wanted.contains({contents, seen[contents]++}))
             rows << row;
     }
     return rows;
@@ -291,7 +329,7 @@ void DataGrid::onReset()
     onDatasetCurrentChanged();
     QList<int> rows;
     if (!m_keyField.isEmpty()) {
-        rows = rowsWithKeys(m_selectedKeys);
+        rows = rowsOfSelectedKeys();
     } else {
         for (const QPersistentModelIndex &index : std::as_const(m_keptSelection)) {
             if (index.isValid())

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 
+#include <QDir>
+
 namespace quotaly {
 
 namespace {
@@ -89,6 +91,19 @@ int deleteClientRows(Dataset &clients, QList<int> rows)
         }
     }
     return deleted;
+}
+
+QString replaceFileQuestion(const QString &fileName)
+{
+    return QStringLiteral("%1 already exists.\r\nDo you want to replace it?").arg(QDir::toNativeSeparators(fileName));
+}
+
+QString excelUnkeptValuesQuestion(int count)
+{
+    const QString values = count == 1 ? QStringLiteral("1 value holds") : QStringLiteral("%1 values hold").arg(count);
+    return values + QStringLiteral(" characters that an Excel 4.0 worksheet cannot hold; they would be written as "
+                                   "\"?\".\r\nTo keep them, export as a comma separated file or as HTML.\r\n\r\n"
+                                   "Write the Excel file anyway?");
 }
 
 QString noDuplicatesMessage()

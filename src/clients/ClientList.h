@@ -31,6 +31,11 @@ QList<int> findDuplicateRows(const QList<QStringList> &rowsInDisplayOrder);
 /// touched: the per-client rows of other datasets stay.
 int deleteClientRows(Dataset &clients, QList<int> rows);
 
+/// The question asked before the export replaces an existing file.
+QString replaceFileQuestion(const QString &fileName);
+/// The question asked before an Excel 4.0 export that would not keep `count` values.
+QString excelUnkeptValuesQuestion(int count);
+
 /// "Operation completed successfully." and "Duplicate entries are not found" on two lines.
 QString noDuplicatesMessage();
 /// The question asked when the duplicate check marked `count` rows.

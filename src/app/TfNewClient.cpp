@@ -2,6 +2,7 @@
 
 #include "ui_TfNewClient.h"
 
+#include "clients/ClientList.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 #include "ui/Dialogs.h"
@@ -37,8 +38,18 @@ void TfNewClient::Button1Click()
 {
     m_closing = true;
     try {
-        if (m_clients->isEditing())
+        if (m_clients->isEditing()) {
+            // Prices and options are kept under the client's name, so two clients must not share one.
+            m_clients->updateRecord();
+            const QString name = m_clients->asString(QStringLiteral("FULLNAME"));
+            if (!name.isEmpty() && valueTakenByOtherRow(*m_clients, QStringLiteral("FULLNAME"), name)) {
+                m_closing = false;
+                ui::dialogs().message(this, clientNameTakenMessage(name));
+                m_ui->DBEdit1->setFocus();
+                return;
+            }
             m_clients->post();
+        }
     } catch (const Error &e) {
         m_closing = false;
         ui::dialogs().message(this, e.text());

@@ -93,6 +93,24 @@ int deleteClientRows(Dataset &clients, QList<int> rows)
     return deleted;
 }
 
+bool valueTakenByOtherRow(const Dataset &dataset, const QString &fieldName, const QString &value)
+{
+    const int field = dataset.requireField(fieldName);
+    const int own = dataset.isEditing() ? dataset.recNo() : -1;
+    for (int row = 0; row < dataset.recordCount(); ++row) {
+        if (row != own && dataset.valueAt(row, field).toString() == value)
+            return true;
+    }
+    return false;
+}
+
+QString clientNameTakenMessage(const QString &name)
+{
+    return QStringLiteral("There is already a client named \"%1\".\r\n"
+                          "Each client keeps its own prices under its name: please choose another name.")
+        .arg(name);
+}
+
 QString replaceFileQuestion(const QString &fileName)
 {
     return QStringLiteral("%1 already exists.\r\nDo you want to replace it?").arg(QDir::toNativeSeparators(fileName));

@@ -1,4 +1,6 @@
 #include "ProgramFixture.h"
+#include "app/TfNewClient.h"
+#include "clients/ClientList.h"
 #include "clients/TfCurrency.h"
 #include "clients/TfPersonal.h"
 #include "common/ScriptedDialogs.h"
@@ -96,6 +98,54 @@ private slots:
         QCOMPARE(dialogs.urls.first().host(), QStringLiteral("www.jane-doe.example"));
         p.forms->DM->Personal->cancel();
         p.exit();
+    }
+
+    void clientFormRefusesATakenName_data()
+    {
+        QTest::addColumn<QString>("editing"); // empty: a new client
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("new client, taken name") << "" << "Alpha" << true << QStringList{"Alpha", "Beta"};
+        QTest::newRow("new client, name differs in case")
+            << "" << "ALPHA" << false << QStringList{"ALPHA", "Alpha", "Beta"};
+        QTest::newRow("renamed to a taken name") << "Beta" << "Alpha" << true << QStringList{"Alpha", "Beta"};
+        QTest::newRow("keeps its own name") << "Alpha" << "Alpha" << false << QStringList{"Alpha", "Beta"};
+    }
+
+    // Prices are kept under the client's name: the form stays open on a name another client has.
+    void clientFormRefusesATakenName()
+    {
+        QFETCH(QString, editing);
+        QFETCH(QString, typed);
+        QFETCH(bool, refused);
+        QFETCH(QStringList, names);
+        TestEnv env;
+        ScriptedDialogs dialogs;
+        TDM dm(env.shippedDataDir());
+        dm.saveOnExit = false;
+        dm.LoadDataSets();
+        dm.Clients->appendRecord({QStringLiteral("Alpha")});
+        dm.Clients->appendRecord({QStringLiteral("Beta")});
+        TfNewClient form(dm.Clients);
+        if (editing.isEmpty()) {
+            dm.Clients->insert();
+        } else {
+            QVERIFY(dm.Clients->locate(QStringLiteral("FULLNAME"), editing));
+            dm.Clients->edit();
+        }
+        form.show();
+        typeInto(&form, "DBEdit1", typed);
+        form.findChild<QPushButton *>(QStringLiteral("Button1"))->click();
+        QCOMPARE(dialogs.messages, refused ? QStringList{clientNameTakenMessage(typed)} : QStringList());
+        QCOMPARE(form.isVisible(), refused);
+        form.findChild<QPushButton *>(QStringLiteral("Button2"))->click();
+        QVERIFY(!form.isVisible());
+        QStringList stored;
+        for (const QStringList &row : clientDisplayRows(*dm.Clients))
+            stored << row.first();
+        stored.sort();
+        QCOMPARE(stored, names);
     }
 
     void currencyDeleteNewAndClose()

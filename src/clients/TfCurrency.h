@@ -20,8 +20,10 @@ public:
     explicit TfCurrency(Dataset *currency, QWidget *parent = nullptr);
     ~TfCurrency() override;
 
-    /// Starts a new, empty currency row in the grid.
+    /// Starts a new, empty currency row in the grid, with the code's cell open for typing.
     void NewCurrency();
+    /// Refuses a currency row without a code or with the code of another row.
+    static void CurrencyBeforePost(Dataset &currency);
     void Button3Click();
     void Button1Click();
 

@@ -157,6 +157,11 @@ public:
     /// Replaces the selection by these dataset rows; rows the grid does not show (filtered out, or in a
     /// collapsed group) are skipped.
     void selectDatasetRows(const QList<int> &datasetRows);
+    /// Puts the current cell on the dataset's current row in the field's column and opens its editor when the
+    /// column can be edited.
+    void editField(const QString &field);
+    /// Tab and Shift+Tab stay in the current row, going round its columns.
+    void setTabWithinRow(bool on);
     /// The field that names a row: the selection then follows the rows through a reset or reload of the
     /// dataset. The key need not be unique: rows that share it are told apart by all their values and, when
     /// those are equal too, by their order, so a reset never widens the selection to other rows with the

@@ -7,6 +7,7 @@
 #include "GridHeaderView.h"
 #include "GridIncrementalSearch.h"
 #include "GridProxyModel.h"
+#include "GridTableView.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 
@@ -167,6 +168,23 @@ void DataGrid::setCurrentDatasetRow(int datasetRow)
     onDatasetCurrentChanged();
     if (m_view->currentIndex().isValid())
         m_view->scrollTo(m_view->currentIndex());
+}
+
+void DataGrid::editField(const QString &field)
+{
+    const int column = columnOf(field);
+    const QModelIndex target = m_dataset ? viewIndex(m_dataset->recNo(), column) : QModelIndex();
+    if (column < 0 || !target.isValid())
+        return;
+    m_view->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    m_view->scrollTo(target);
+    if (target.flags().testFlag(Qt::ItemIsEditable))
+        m_view->edit(target);
+}
+
+void DataGrid::setTabWithinRow(bool on)
+{
+    static_cast<GridTableView *>(m_view)->setTabWithinRow(on);
 }
 
 QList<int> DataGrid::selectedDatasetRows() const

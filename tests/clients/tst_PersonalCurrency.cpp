@@ -16,6 +16,15 @@ using namespace quotaly::test;
 
 namespace {
 
+// The stored currencies (a pending row left out) as "code=title".
+QStringList storedCurrencies(const Dataset &currency)
+{
+    QStringList rows;
+    for (const RowValues &row : currency.toPacket().rows)
+        rows << row.value(0).toString() + u'=' + row.value(1).toString();
+    return rows;
+}
+
 QString savedPersonalName(const QString &dir)
 {
     Dataset personal(QStringLiteral("Personal"));
@@ -146,6 +155,57 @@ private slots:
             stored << row.first();
         stored.sort();
         QCOMPARE(stored, names);
+    }
+
+    void currencyNewRowIsTypedCodeFirst_data()
+    {
+        QTest::addColumn<QStringList>("keys"); // "\t" is Tab, "\n" Enter, anything else is typed
+        QTest::addColumn<QString>("added");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("code, Tab, title")
+            << QStringList{"XAU", "\t", "Gold ounces", "\n"} << "XAU=Gold ounces" << QStringList{};
+        QTest::newRow("Tab after the title stays in the new row")
+            << QStringList{"XAU", "\t", "Gold", "\t", "XAG", "\n"} << "XAG=Gold" << QStringList{};
+        QTest::newRow("empty code refused") << QStringList{"\t", "Gold", "\n"} << ""
+                                            << QStringList{"Please enter the currency code.",
+                                                           "Please enter the currency code."};
+        QTest::newRow("code of another currency refused")
+            << QStringList{"AED", "\n"} << "" << QStringList{"The currency AED is already in the list."};
+    }
+
+    // Typing a new currency never changes another row, and a row without its own code is not stored.
+    void currencyNewRowIsTypedCodeFirst()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(QString, added);
+        QFETCH(QStringList, messages);
+        TestEnv env;
+        ScriptedDialogs dialogs;
+        TDM dm(env.shippedDataDir());
+        dm.saveOnExit = false;
+        dm.LoadDataSets();
+        const QStringList before = storedCurrencies(*dm.Currency);
+        TfCurrency window(dm.Currency);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.findChild<QTableView *>()->setCurrentIndex(window.findChild<QTableView *>()->model()->index(0, 1));
+        window.findChild<QPushButton *>(QStringLiteral("Button2"))->click();
+        for (const QString &key : keys) {
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus);
+            if (key == u"\t")
+                QTest::keyClick(focus, Qt::Key_Tab);
+            else if (key == u"\n")
+                QTest::keyClick(focus, Qt::Key_Return);
+            else
+                QTest::keyClicks(focus, key);
+            QCoreApplication::processEvents(); // the grid stores an edit after the key
+        }
+        QCOMPARE(dialogs.messages, messages);
+        QStringList expected = before;
+        if (!added.isEmpty())
+            expected << added;
+        QCOMPARE(storedCurrencies(*dm.Currency), expected);
     }
 
     void currencyDeleteNewAndClose()

@@ -444,6 +444,7 @@ private slots:
         Fixture f;
         const QString file = f.env.write(QStringLiteral("c.csv"), "a,b,c\r\n");
         TfImport import(&f.dm, f.w.get());
+        QCOMPARE(import.findChild<QHeaderView *>(QStringLiteral("HeaderControl1")), import.headerControl());
         QCOMPARE(import.headerControl()->count(), 12);
         QCOMPARE(import.headerControl()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("FULLNAME"));
         f.dialogs.fileNames << file;

@@ -7,6 +7,9 @@
 #include "dataset/Error.h"
 #include "ui/DataGrid.h"
 #include "ui/Dialogs.h"
+#include "ui/FormStorage.h"
+
+#include <utility>
 
 #include <QKeyEvent>
 #include <QTableView>
@@ -81,6 +84,13 @@ void TfCurrency::Button1Click()
     } catch (const Error &e) {
         ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
     }
+}
+
+void TfCurrency::showEvent(QShowEvent *event)
+{
+    if (!std::exchange(m_centred, true))
+        ui::centreOnScreen(this);
+    QDialog::showEvent(event);
 }
 
 bool TfCurrency::eventFilter(QObject *watched, QEvent *event)

@@ -7,6 +7,8 @@
 #include "ui/DataGrid.h"
 
 #include <QAction>
+#include <QLayout>
+#include <QScreen>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
@@ -206,6 +208,46 @@ private slots:
         if (!added.isEmpty())
             expected << added;
         QCOMPARE(storedCurrencies(*dm.Currency), expected);
+    }
+
+    void formsHaveTheirSizeAndAreCentred_data()
+    {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("fixed");
+        QTest::newRow("client form") << "fNewClient" << QSize(640, 283) << true;
+        QTest::newRow("personal settings") << "fPersonal" << QSize(652, 299) << true;
+        QTest::newRow("currency") << "fCurrency" << QSize(315, 419) << false;
+    }
+
+    void formsHaveTheirSizeAndAreCentred()
+    {
+        QFETCH(QString, form);
+        QFETCH(QSize, size);
+        QFETCH(bool, fixed);
+        TestEnv env;
+        ScriptedDialogs dialogs;
+        Program p(dataWithSubscribedAcme(env));
+        p.waitForStart();
+        QWidget *w = form == u"fNewClient" ? static_cast<QWidget *>(p.forms->fNewClient.get())
+                     : form == u"fPersonal" ? static_cast<QWidget *>(p.forms->fPersonal.get())
+                                            : static_cast<QWidget *>(p.forms->fCurrency.get());
+        QCOMPARE(w->objectName(), form);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QCOMPARE(w->size(), size);
+        // Everything fits: the layout is not squeezed below what it needs.
+        QVERIFY2(w->layout()->minimumSize().height() <= size.height(),
+                 qPrintable(QString::number(w->layout()->minimumSize().height())));
+        QVERIFY(w->layout()->minimumSize().width() <= size.width());
+        QCOMPARE(w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint), false);
+        if (fixed)
+            QCOMPARE(w->maximumSize(), size);
+        const QPoint offset = w->frameGeometry().center() - w->screen()->availableGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        w->hide();
+        p.forms->DM->saveOnExit = false;
+        p.exit();
     }
 
     void currencyDeleteNewAndClose()

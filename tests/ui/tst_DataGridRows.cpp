@@ -321,8 +321,8 @@ void tst_DataGridRows::sameKeyRowsAreToldApart_data()
     QTest::newRow("an import appends a third copy") << 1 << true;
 }
 
-// Several clients share a name; a reset of the grid (as an import or disabled controls cause) must select
-// again exactly the row that was selected, never every row with its name.
+// A reset (as an import or disabled controls cause) selects again exactly the row that was selected, and it
+// stays current, never every row with its name.
 void tst_DataGridRows::sameKeyRowsAreToldApart()
 {
     QFETCH(int, selected);
@@ -331,15 +331,13 @@ void tst_DataGridRows::sameKeyRowsAreToldApart()
     c.grid.setRowSelect(true);
     c.grid.setKeyField(u"FULLNAME"_s);
     c.grid.selectDatasetRows({selected});
-    c.ds.setRecNo(selected);
     c.ds.disableControls();
     if (importCopy)
         c.ds.appendRecord({u"Alpha"_s, u"Oslo"_s});
     c.ds.setRecNo(selected);
     c.ds.enableControls();
     QCOMPARE(c.grid.selectedDatasetRows(), QList<int>{selected});
-    const QModelIndex current = c.grid.view()->currentIndex();
-    QCOMPARE(c.grid.view()->selectionModel()->isRowSelected(current.row()), true);
+    QVERIFY(c.grid.view()->selectionModel()->isRowSelected(c.grid.view()->currentIndex().row()));
 }
 
 void tst_DataGridRows::currentRowAndTexts()

@@ -164,8 +164,8 @@ void TfClients::btnExportClick()
     if (!QFileInfo(fileName).fileName().contains(QLatin1Char('.')))
         fileName += exportExtension(format);
     // The dialog asked about the name as typed; the name with its extension may be another, existing file.
-    if (fileName != choice.fileName && QFileInfo::exists(fileName)
-        && !ui::dialogs().question(this, replaceFileQuestion(fileName)))
+    if (fileName != choice.fileName && QFileInfo::exists(fileName) &&
+        !ui::dialogs().question(this, replaceFileQuestion(fileName)))
         return;
     m_exportFileName = fileName;
 

@@ -29,8 +29,7 @@ const QString kOpenFilter = QStringLiteral("Comma separated file (*.csv; *.txt)|
 
 } // namespace
 
-TfImport::TfImport(TDM *dm, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TfImport>()), m_dm(dm)
+TfImport::TfImport(TDM *dm, QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::TfImport>()), m_dm(dm)
 {
     m_ui->setupUi(this);
     FormCreate();

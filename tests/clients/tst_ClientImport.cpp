@@ -121,8 +121,8 @@ private slots:
                                              << Rows{values({"Name", "VAT"}), values({"Acme", "DE1"})};
         QTest::newRow("quoted fields lose their quotes")
             << QStringList{"\"Acme, Inc\";\"DE1\""} << QString() << QChar(u';') << Rows{values({"Acme, Inc", "DE1"})};
-        QTest::newRow("doubled quote is one quote")
-            << QStringList{"\"Say \"\"hi\"\"\",\"\"\"\""} << QString() << QChar(u',') << Rows{values({"Say \"hi\"", "\""})};
+        QTest::newRow("doubled quote is one quote") << QStringList{"\"Say \"\"hi\"\"\",\"\"\"\""} << QString()
+                                                    << QChar(u',') << Rows{values({"Say \"hi\"", "\""})};
         QTest::newRow("line break inside quotes")
             << QStringList{"\"Main St 1", "Floor 2\";DE1", "Beta;GB"} << QString() << QChar(u';')
             << Rows{values({"Main St 1\nFloor 2", "DE1"}), values({"Beta", "GB"})};
@@ -262,7 +262,8 @@ private slots:
             importClients(*s.dm.Clients, {numbered(11, QStringLiteral("v")), values({longName})});
         QCOMPARE(result.imported, 2);
         QCOMPARE(result.errorLines, QStringList());
-        QCOMPARE(result.summary, QStringLiteral("Operation completed successfully.\r\n2 clients added, 0 rows refused."));
+        QCOMPARE(result.summary,
+                 QStringLiteral("Operation completed successfully.\r\n2 clients added, 0 rows refused."));
         QCOMPARE(s.dm.Clients->state(), DatasetState::Browse);
         QVERIFY(s.dm.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("v1")));
         const QStringList targets{"FULLNAME", "VATNo", "AddressLine1", "AddressLine2", "AddressLine3", "Tel",
@@ -287,9 +288,8 @@ private slots:
         QCOMPARE(result.imported, 2);
         const QString refused = QStringLiteral("Error - Field 'FULLNAME' must have a value \r\n");
         QCOMPARE(result.errorLines, (QStringList{refused, refused}));
-        QCOMPARE(result.summary,
-                 QStringLiteral("Some errors where found !    \r\n") + refused + refused + kRefusedSummaryTail
-                     + QStringLiteral("\r\n\r\n2 clients added, 2 rows refused."));
+        QCOMPARE(result.summary, QStringLiteral("Some errors where found !    \r\n") + refused + refused +
+                                     kRefusedSummaryTail + QStringLiteral("\r\n\r\n2 clients added, 2 rows refused."));
         QCOMPARE(s.dm.Clients->state(), DatasetState::Browse);
         QCOMPARE(s.dm.Clients->recordCount(), 2);
         QCOMPARE(allRows(*s.dm.MatchesByClient), 2);

@@ -219,11 +219,15 @@ private slots:
         QTest::addColumn<QString>("question"); // empty: none; the file is written when none is asked or on Yes
         const QString replace = QStringLiteral("%1 already exists.\r\nDo you want to replace it?");
         const QString excel = excelUnkeptValuesQuestion(2);
-        QTest::newRow("extension added onto an existing file, No") << 0 << "old" << "Alpha" << false << replace;
-        QTest::newRow("extension added onto an existing file, Yes") << 0 << "old" << "Alpha" << true << replace;
-        QTest::newRow("typed name was asked about by the dialog") << 0 << "old.csv" << "Alpha" << false << "";
+        QTest::newRow("extension added onto an existing file, No") << 0 << "old"
+                                                                   << "Alpha" << false << replace;
+        QTest::newRow("extension added onto an existing file, Yes") << 0 << "old"
+                                                                    << "Alpha" << true << replace;
+        QTest::newRow("typed name was asked about by the dialog") << 0 << "old.csv"
+                                                                  << "Alpha" << false << "";
         QTest::newRow("Japanese name in Excel, No") << 3 << "list" << QStringLiteral("東京翻訳") << false << excel;
-        QTest::newRow("Polish name in Excel, Yes") << 3 << "list" << QStringLiteral("Łódź Tłumaczenia") << true << excel;
+        QTest::newRow("Polish name in Excel, Yes")
+            << 3 << "list" << QStringLiteral("Łódź Tłumaczenia") << true << excel;
         QTest::newRow("Windows-1252 text in Excel") << 3 << "list" << QStringLiteral("Café Noël") << false << "";
     }
 
@@ -244,8 +248,8 @@ private slots:
         f.dialogs.filterIndexes << entry;
         f.dialogs.answers << answer;
         f.click("btnExport");
-        const QString asked = question == u"%1 already exists.\r\nDo you want to replace it?" ? question.arg(target)
-                                                                                          : question;
+        const QString asked =
+            question == u"%1 already exists.\r\nDo you want to replace it?" ? question.arg(target) : question;
         QCOMPARE(f.dialogs.questions, asked.isEmpty() ? QStringList() : QStringList{asked});
         const QByteArray bytes = TestEnv::read(target);
         QCOMPARE(!bytes.isEmpty() && bytes != "kept", question.isEmpty() || answer);
@@ -361,7 +365,8 @@ private slots:
         auto *titles = import.findChild<ui::DataGrid *>(QStringLiteral("DBGridEh1"))->view()->horizontalHeader();
         titles->moveSection(1, 0);
         import.bPrevClick();
-        QCOMPARE(f.dialogs.messages.last(), QStringLiteral("Operation completed successfully.\r\n2 clients added, 0 rows refused."));
+        QCOMPARE(f.dialogs.messages.last(),
+                 QStringLiteral("Operation completed successfully.\r\n2 clients added, 0 rows refused."));
         QCOMPARE(clientNames(*f.dm.Clients), (QStringList{"Acme Ltd", "Beta"}));
         QVERIFY(f.dm.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("Acme Ltd")));
         QCOMPARE(f.dm.Clients->asString(QStringLiteral("VATNo")), QStringLiteral("DE123"));

@@ -129,10 +129,14 @@ private slots:
         QTest::addColumn<QString>("editing"); // empty: a new client
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("new client, taken name") << "" << "Alpha" << true;
-        QTest::newRow("new client, name differs in case") << "" << "ALPHA" << false;
-        QTest::newRow("renamed to a taken name") << "Beta" << "Alpha" << true;
-        QTest::newRow("keeps its own name") << "Alpha" << "Alpha" << false;
+        QTest::newRow("new client, taken name") << ""
+                                                << "Alpha" << true;
+        QTest::newRow("new client, name differs in case") << ""
+                                                          << "ALPHA" << false;
+        QTest::newRow("renamed to a taken name") << "Beta"
+                                                 << "Alpha" << true;
+        QTest::newRow("keeps its own name") << "Alpha"
+                                            << "Alpha" << false;
     }
 
     // Prices are kept under the client's name: the form stays open on a name another client has.

@@ -2,9 +2,13 @@
 
 #include "ui_TfNewClient.h"
 
+#include "clients/ClientList.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 #include "ui/Dialogs.h"
+#include "ui/FormStorage.h"
+
+#include <utility>
 
 #include <QCloseEvent>
 
@@ -14,8 +18,9 @@ TfNewClient::TfNewClient(Dataset *clients, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TfNewClient>()), m_clients(clients)
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    // Title, close and minimise button only: a fixed-size form offers no maximise button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     const std::pair<ui::DbEdit *, const char *> bindings[] = {
         {m_ui->DBEdit1, "FULLNAME"}, {m_ui->DBEdit2, "VATNo"},        {m_ui->DBEdit3, "AddressLine1"},
         {m_ui->DBEdit4, "AddressLine2"}, {m_ui->DBEdit5, "AddressLine3"}, {m_ui->DBEdit6, "Tel"},
@@ -24,8 +29,7 @@ TfNewClient::TfNewClient(Dataset *clients, QWidget *parent)
     for (const auto &[edit, field] : bindings)
         edit->setBinding(clients, QString::fromLatin1(field));
     m_ui->DBEdit9->setStyleSheet(QStringLiteral("QLineEdit { color: blue; text-decoration: underline; }"));
-    resize(640, 283);
-    setFixedSize(sizeHint().expandedTo(QSize(640, 283)));
+    setFixedSize(640, 283);
 
     connect(m_ui->Button1, &QPushButton::clicked, this, &TfNewClient::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TfNewClient::Button2Click);
@@ -37,8 +41,18 @@ void TfNewClient::Button1Click()
 {
     m_closing = true;
     try {
-        if (m_clients->isEditing())
+        if (m_clients->isEditing()) {
+            // Prices and options are kept under the client's name, so two clients must not share one.
+            m_clients->updateRecord();
+            const QString name = m_clients->asString(QStringLiteral("FULLNAME"));
+            if (!name.isEmpty() && valueTakenByOtherRow(*m_clients, QStringLiteral("FULLNAME"), name)) {
+                m_closing = false;
+                ui::dialogs().message(this, clientNameTakenMessage(name));
+                m_ui->DBEdit1->setFocus();
+                return;
+            }
             m_clients->post();
+        }
     } catch (const Error &e) {
         m_closing = false;
         ui::dialogs().message(this, e.text());
@@ -76,6 +90,8 @@ void TfNewClient::closeEvent(QCloseEvent *event)
 
 void TfNewClient::showEvent(QShowEvent *event)
 {
+    if (!std::exchange(m_centred, true))
+        ui::centreOnScreen(this);
     m_closing = false;
     QDialog::showEvent(event);
 }

@@ -38,6 +38,7 @@ private:
     const std::unique_ptr<Ui::TfNewClient> m_ui;
     Dataset *m_clients;
     bool m_closing = false;
+    bool m_centred = false;
 };
 
 } // namespace quotaly

@@ -215,8 +215,8 @@ int importFile(const Options &o, Streams &io)
     const std::unique_ptr<TDM> dm = openData(o);
     const ClientImportResult result = importClients(*dm->Clients, text.rows);
     io.out << QString(result.summary).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
-    io.out << result.imported << " of " << text.rows.size() << " clients imported"
-           << (o.save ? "" : " (not saved: use --save)") << '\n';
+    if (!o.save)
+        io.out << "(not saved: use --save)\n";
     if (o.save)
         save({dm->Clients, dm->MatchesByClient, dm->OptionsByClient});
     return ExitOk;

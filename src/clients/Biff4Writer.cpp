@@ -243,6 +243,27 @@ std::optional<double> biff4Number(const QString &text)
     return value;
 }
 
+int biff4UnkeptValues(const ExportTable &table)
+{
+    auto unkept = [](const QString &text) {
+        bool lossless = true;
+        encodeWindows1252(text, &lossless);
+        return lossless ? 0 : 1;
+    };
+    int count = 0;
+    for (const QString &caption : table.captions)
+        count += unkept(caption);
+    for (const ExportTable::Line &line : table.lines) {
+        if (line.isGroupHeading) {
+            count += unkept(line.heading);
+            continue;
+        }
+        for (const QString &cell : line.cells)
+            count += unkept(cell);
+    }
+    return count;
+}
+
 QByteArray biff4Worksheet(const ExportTable &table)
 {
     const int columns = columnCount(table);

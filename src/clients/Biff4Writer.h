@@ -19,6 +19,10 @@ inline constexpr int kBiff4MaxColumns = 256;
 /// the table has more rows or columns than a worksheet holds.
 QByteArray biff4Worksheet(const ExportTable &table);
 
+/// How many texts of the table (captions, cells, group headings) hold a character that Windows-1252 lacks, and
+/// so would not be kept by biff4Worksheet().
+int biff4UnkeptValues(const ExportTable &table);
+
 /// The number a cell text holds, in the C locale or with "," as decimal separator (no group separators);
 /// nullopt for any other text, and for infinities and NaN.
 std::optional<double> biff4Number(const QString &text);

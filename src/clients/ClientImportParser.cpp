@@ -1,5 +1,6 @@
 #include "ClientImportParser.h"
 
+#include "DelimitedTextWriter.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 #include "trados/TextLineReader.h"
@@ -27,31 +28,99 @@ const QStringList &importFieldNames()
     return names;
 }
 
-// The part of a line that is imported: up to ten fields with their delimiters, plus the rest of the line when
-// no delimiter is left in it; a single delimiter at the end is dropped.
-QString keptPart(const QString &line, QChar delimiter)
+// One field of a record: its value, and whether it was written in double quotes.
+struct Field
 {
-    qsizetype end = 0;
-    for (int field = 0; field < kMaxCutFields; ++field) {
-        const qsizetype hit = line.indexOf(delimiter, end);
-        if (hit < 0)
-            break;
-        end = hit + 1;
-    }
-    QString kept = line.indexOf(delimiter, end) < 0 ? line : line.left(end);
-    if (kept.endsWith(delimiter))
-        kept.chop(1);
-    return kept;
+    QString value;
+    bool quoted = false;
+};
+
+// Splits one line at every delimiter, quotes and all.
+QList<Field> plainFields(const QString &line, QChar delimiter)
+{
+    QList<Field> fields;
+    for (const QString &value : line.split(delimiter))
+        fields.append({value, false});
+    return fields;
 }
 
-QStringList rowValues(const QString &kept, QChar delimiter)
+// Reads the record that starts at lines[next]: a field that begins with a double quote runs to the matching
+// closing quote ("" inside it is one quote), delimiters and line breaks inside it included; any other field
+// runs to the next delimiter, quote characters and all. Characters after a closing quote up to the delimiter
+// are kept. A quote that never closes would swallow the rest of the file, so that line is read plainly.
+// Advances `next` past the lines the record used.
+QList<Field> readRecord(const QStringList &lines, qsizetype &next, QChar delimiter)
 {
-    const QStringList fields = kept.split(delimiter);
+    const qsizetype first = next;
+    QString line = lines.at(next++);
+    QList<Field> fields;
+    qsizetype pos = 0;
+    while (true) {
+        Field field;
+        if (pos < line.size() && line.at(pos) == u'"') {
+            field.quoted = true;
+            ++pos;
+            while (true) {
+                const qsizetype quote = line.indexOf(u'"', pos);
+                if (quote < 0) {
+                    if (next >= lines.size()) {
+                        next = first + 1;
+                        return plainFields(lines.at(first), delimiter);
+                    }
+                    field.value += QStringView(line).mid(pos);
+                    field.value += u'\n';
+                    line = lines.at(next++);
+                    pos = 0;
+                    continue;
+                }
+                field.value += QStringView(line).mid(pos, quote - pos);
+                pos = quote + 1;
+                if (pos < line.size() && line.at(pos) == u'"') {
+                    field.value += u'"';
+                    ++pos;
+                    continue;
+                }
+                break;
+            }
+        }
+        qsizetype end = line.indexOf(delimiter, pos);
+        if (end < 0)
+            end = line.size();
+        field.value += QStringView(line).mid(pos, end - pos);
+        fields.append(field);
+        if (end >= line.size())
+            return fields;
+        pos = end + 1;
+    }
+}
+
+// The fields of a record that are imported: a record of more than eleven fields keeps its first ten, a shorter
+// one keeps all; an empty unquoted last field (the line ended with a delimiter) is dropped.
+QList<Field> keptFields(QList<Field> fields)
+{
+    if (fields.size() > kValueCount)
+        fields.resize(kMaxCutFields);
+    else if (fields.size() > 1 && fields.last().value.isEmpty() && !fields.last().quoted)
+        fields.removeLast();
+    return fields;
+}
+
+QStringList rowValues(const QList<Field> &kept)
+{
     QStringList values;
     values.reserve(kValueCount);
     for (int i = 0; i < kValueCount; ++i)
-        values << fields.value(i).left(kValueSize);
+        values << (i < kept.size() ? kept.at(i).value.left(kValueSize) : QString());
     return values;
+}
+
+QString intermediateLine(const QList<Field> &kept, QChar delimiter)
+{
+    QStringList parts;
+    parts.reserve(kept.size());
+    for (const Field &field : kept)
+        parts << delimitedField(field.value, delimiter);
+    return parts.join(delimiter);
 }
 
 [[noreturn]] void cannotRead(const QString &fileName, const QString &why)
@@ -103,11 +172,11 @@ ClientImportText parseClientImport(const QStringList &lines, std::optional<QChar
     const QString lineEnd = QStringLiteral("\r\n");
     text.intermediate = importFieldNames().join(text.delimiter);
     text.rows.reserve(lines.size());
-    for (const QString &line : lines) {
-        const QString kept = keptPart(line, text.delimiter);
+    for (qsizetype next = 0; next < lines.size();) {
+        const QList<Field> kept = keptFields(readRecord(lines, next, text.delimiter));
         text.intermediate += lineEnd;
-        text.intermediate += kept;
-        text.rows << rowValues(kept, text.delimiter);
+        text.intermediate += intermediateLine(kept, text.delimiter);
+        text.rows << rowValues(kept);
     }
     return text;
 }

@@ -15,8 +15,8 @@ class Dataset;
 struct ClientImportText
 {
     QChar delimiter;         ///< the character the lines were split at
-    QString intermediate;    ///< the import table's field names, then the kept part of every line (CR LF ends)
-    QList<QStringList> rows; ///< one row per line of the file: eleven values each, at most 100 characters
+    QString intermediate;    ///< the import table's field names, then the kept fields of every record (CR LF ends)
+    QList<QStringList> rows; ///< one row per record of the file: eleven values each, at most 100 characters
 };
 
 /// The delimiter of a client list file from the counts of its TAB characters, commas and semicolons: the
@@ -24,10 +24,14 @@ struct ClientImportText
 /// gets TAB.
 QChar detectImportDelimiter(qsizetype tabs, qsizetype commas, qsizetype semicolons);
 
-/// Splits the lines of a client list file. The delimiter is detected over all lines unless `userDelimiter`
-/// gives one. Of every line the first ten fields are kept when it has more than eleven, the whole line
-/// otherwise; one delimiter at the end of a line is dropped. Every line, a heading or an empty line too,
-/// becomes a row; its fields go by position into the eleven values, missing ones empty. Quotes are kept.
+/// Splits the lines of a client list file into records. The delimiter is detected over all lines unless
+/// `userDelimiter` gives one. A field that starts with a double quote is read as comma-separated files quote
+/// it: the quotes go, "" stands for one quote, and delimiters and line breaks inside the quotes belong to the
+/// value (so one record may span lines); a quote that is never closed leaves its line to be read plainly. Any
+/// other field runs to the next delimiter, quote characters included. Of every record the first ten fields are
+/// kept when it has more than eleven, all of them otherwise; one delimiter at the end of a line is dropped.
+/// Every record, a heading or an empty line too, becomes a row; its fields go by position into the eleven
+/// values, missing ones empty.
 ClientImportText parseClientImport(const QStringList &lines, std::optional<QChar> userDelimiter = std::nullopt);
 
 /// Reads the lines of a text file (UTF-8 or UTF-16 with a byte order mark, UTF-8, else Windows-1252; LF or

@@ -14,14 +14,25 @@ constexpr qint64 kProgressIntervalMs = 50;
 
 } // namespace
 
-QString clientImportSummary(const QStringList &errorLines)
+QString clientImportCounts(int imported, int refused)
 {
-    if (errorLines.isEmpty())
-        return QStringLiteral("Operation completed successfully.");
+    return QStringLiteral("%1 %2 added, %3 %4 refused.")
+        .arg(imported)
+        .arg(imported == 1 ? QStringLiteral("client") : QStringLiteral("clients"))
+        .arg(refused)
+        .arg(refused == 1 ? QStringLiteral("row") : QStringLiteral("rows"));
+}
+
+QString clientImportSummary(int imported, const QStringList &errorLines)
+{
     const QString crlf = QStringLiteral("\r\n");
+    const QString counts = clientImportCounts(imported, int(errorLines.size()));
+    if (errorLines.isEmpty())
+        return QStringLiteral("Operation completed successfully.") + crlf + counts;
     return QStringLiteral("Some errors where found !    \r\n") + errorLines.join(QString()) + crlf + crlf +
            QStringLiteral("Field \"Full Name\" must have value or") + crlf +
-           QStringLiteral("you try store duplicate values.") + crlf + QStringLiteral("See help for details.");
+           QStringLiteral("you try store duplicate values.") + crlf + QStringLiteral("See help for details.") + crlf +
+           crlf + counts;
 }
 
 ClientImportResult importClients(Dataset &clients, const QList<QStringList> &rows,
@@ -54,7 +65,7 @@ ClientImportResult importClients(Dataset &clients, const QList<QStringList> &row
             sinceProgress.restart();
         }
     }
-    result.summary = clientImportSummary(result.errorLines);
+    result.summary = clientImportSummary(result.imported, result.errorLines);
     return result;
 }
 

@@ -26,7 +26,11 @@ struct ClientImportResult
 ClientImportResult importClients(Dataset &clients, const QList<QStringList> &rows,
                                  const std::function<void(int done, int total)> &progress = {});
 
-/// The summary of an import that reported the given error lines (no lines: success).
-QString clientImportSummary(const QStringList &errorLines);
+/// "2 clients added, 1 row refused."
+QString clientImportCounts(int imported, int refused);
+
+/// The summary of an import that added `imported` clients and reported the given error lines (no lines:
+/// success); it ends with the counts of added clients and refused rows.
+QString clientImportSummary(int imported, const QStringList &errorLines);
 
 } // namespace quotaly

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 
+#include <QDir>
+
 namespace quotaly {
 
 namespace {
@@ -89,6 +91,37 @@ int deleteClientRows(Dataset &clients, QList<int> rows)
         }
     }
     return deleted;
+}
+
+bool valueTakenByOtherRow(const Dataset &dataset, const QString &fieldName, const QString &value)
+{
+    const int field = dataset.requireField(fieldName);
+    const int own = dataset.isEditing() ? dataset.recNo() : -1;
+    for (int row = 0; row < dataset.recordCount(); ++row) {
+        if (row != own && dataset.valueAt(row, field).toString() == value)
+            return true;
+    }
+    return false;
+}
+
+QString clientNameTakenMessage(const QString &name)
+{
+    return QStringLiteral("There is already a client named \"%1\".\r\n"
+                          "Each client keeps its own prices under its name: please choose another name.")
+        .arg(name);
+}
+
+QString replaceFileQuestion(const QString &fileName)
+{
+    return QStringLiteral("%1 already exists.\r\nDo you want to replace it?").arg(QDir::toNativeSeparators(fileName));
+}
+
+QString excelUnkeptValuesQuestion(int count)
+{
+    const QString values = count == 1 ? QStringLiteral("1 value holds") : QStringLiteral("%1 values hold").arg(count);
+    return values + QStringLiteral(" characters that an Excel 4.0 worksheet cannot hold; they would be written as "
+                                   "\"?\".\r\nTo keep them, export as a comma separated file or as HTML.\r\n\r\n"
+                                   "Write the Excel file anyway?");
 }
 
 QString noDuplicatesMessage()

@@ -31,6 +31,17 @@ QList<int> findDuplicateRows(const QList<QStringList> &rowsInDisplayOrder);
 /// touched: the per-client rows of other datasets stay.
 int deleteClientRows(Dataset &clients, QList<int> rows);
 
+/// True when a row other than the one being edited or inserted holds exactly `value` in the field (compared
+/// as the stored text: case and blanks count). Throws Error when the dataset lacks the field.
+bool valueTakenByOtherRow(const Dataset &dataset, const QString &fieldName, const QString &value);
+
+/// The message shown when a client is given the name of another client.
+QString clientNameTakenMessage(const QString &name);
+/// The question asked before the export replaces an existing file.
+QString replaceFileQuestion(const QString &fileName);
+/// The question asked before an Excel 4.0 export that would not keep `count` values.
+QString excelUnkeptValuesQuestion(int count);
+
 /// "Operation completed successfully." and "Duplicate entries are not found" on two lines.
 QString noDuplicatesMessage();
 /// The question asked when the duplicate check marked `count` rows.

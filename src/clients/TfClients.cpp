@@ -4,6 +4,7 @@
 
 #include "TfImport.h"
 #include "app/TDM.h"
+#include "clients/Biff4Writer.h"
 #include "clients/ClientList.h"
 #include "clients/ExportFile.h"
 #include "dataset/DisplayFormat.h"
@@ -162,12 +163,21 @@ void TfClients::btnExportClick()
     QString fileName = choice.fileName;
     if (!QFileInfo(fileName).fileName().contains(QLatin1Char('.')))
         fileName += exportExtension(format);
+    // The dialog asked about the name as typed; the name with its extension may be another, existing file.
+    if (fileName != choice.fileName && QFileInfo::exists(fileName) &&
+        !ui::dialogs().question(this, replaceFileQuestion(fileName)))
+        return;
     m_exportFileName = fileName;
 
+    ExportTable table = m_ui->dxDBGrid1->exportTable();
+    table.title = windowTitle();
+    if (format == ExportFormat::Excel) {
+        const int unkept = biff4UnkeptValues(table);
+        if (unkept > 0 && !ui::dialogs().question(this, excelUnkeptValuesQuestion(unkept)))
+            return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
-        ExportTable table = m_ui->dxDBGrid1->exportTable();
-        table.title = windowTitle();
         writeExportFile(fileName, format, table);
         QApplication::restoreOverrideCursor();
     } catch (const Error &e) {

@@ -2,10 +2,14 @@
 
 #include "ui_TfCurrency.h"
 
+#include "clients/ClientList.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 #include "ui/DataGrid.h"
 #include "ui/Dialogs.h"
+#include "ui/FormStorage.h"
+
+#include <utility>
 
 #include <QKeyEvent>
 #include <QTableView>
@@ -27,6 +31,9 @@ TfCurrency::TfCurrency(Dataset *currency, QWidget *parent)
     grid->view()->setSortingEnabled(true);
     grid->view()->sortByColumn(0, Qt::AscendingOrder);
     grid->view()->installEventFilter(this);
+    // A new row is typed code first, then title; Tab must not wander into the next currency.
+    grid->setTabWithinRow(true);
+    currency->beforePost = [](Dataset &d) { CurrencyBeforePost(d); };
     resize(315, 419);
 
     connect(m_ui->Button2, &QPushButton::clicked, this, &TfCurrency::NewCurrency);
@@ -36,11 +43,22 @@ TfCurrency::TfCurrency(Dataset *currency, QWidget *parent)
 
 TfCurrency::~TfCurrency() = default;
 
+void TfCurrency::CurrencyBeforePost(Dataset &currency)
+{
+    const QString code = currency.asString(QStringLiteral("VCode"));
+    if (code.trimmed().isEmpty())
+        throw Error(QStringLiteral("Please enter the currency code."));
+    // The code names the currency in every client's options: two rows must not share one.
+    if (valueTakenByOtherRow(currency, QStringLiteral("VCode"), code))
+        throw Error(QStringLiteral("The currency %1 is already in the list.").arg(code));
+}
+
 void TfCurrency::NewCurrency()
 {
     try {
         m_currency->append();
         m_ui->dxDBGrid1->view()->setFocus();
+        m_ui->dxDBGrid1->editField(QStringLiteral("VCode"));
     } catch (const Error &e) {
         ui::dialogs().message(this, e.text());
     }
@@ -66,6 +84,13 @@ void TfCurrency::Button1Click()
     } catch (const Error &e) {
         ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
     }
+}
+
+void TfCurrency::showEvent(QShowEvent *event)
+{
+    if (!std::exchange(m_centred, true))
+        ui::centreOnScreen(this);
+    QDialog::showEvent(event);
 }
 
 bool TfCurrency::eventFilter(QObject *watched, QEvent *event)

@@ -20,17 +20,21 @@ public:
     explicit TfCurrency(Dataset *currency, QWidget *parent = nullptr);
     ~TfCurrency() override;
 
-    /// Starts a new, empty currency row in the grid.
+    /// Starts a new, empty currency row in the grid, with the code's cell open for typing.
     void NewCurrency();
+    /// Refuses a currency row without a code or with the code of another row.
+    static void CurrencyBeforePost(Dataset &currency);
     void Button3Click();
     void Button1Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     const std::unique_ptr<Ui::TfCurrency> m_ui;
     Dataset *m_currency;
+    bool m_centred = false;
 };
 
 } // namespace quotaly

@@ -15,7 +15,6 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QScrollBar>
-#include <QStandardItemModel>
 #include <QStyle>
 #include <QTableView>
 
@@ -30,9 +29,7 @@ const QString kOpenFilter = QStringLiteral("Comma separated file (*.csv; *.txt)|
 
 } // namespace
 
-TfImport::TfImport(TDM *dm, QWidget *parent)
-    : QDialog(parent), m_ui(std::make_unique<Ui::TfImport>()), m_dm(dm),
-      m_header(new QHeaderView(Qt::Horizontal)), m_headerModel(new QStandardItemModel(0, kFieldCount + 1, this))
+TfImport::TfImport(TDM *dm, QWidget *parent) : QDialog(parent), m_ui(std::make_unique<Ui::TfImport>()), m_dm(dm)
 {
     m_ui->setupUi(this);
     FormCreate();
@@ -40,28 +37,22 @@ TfImport::TfImport(TDM *dm, QWidget *parent)
 
 TfImport::~TfImport() = default;
 
+QHeaderView *TfImport::headerControl() const
+{
+    return m_ui->HeaderControl1;
+}
+
 void TfImport::FormCreate()
 {
     m_delimiter = listSeparator(QLocale());
     setWindowTitle(QStringLiteral("Import clients list"));
 
     // The header shows the client fields; the data columns are dragged under them.
-    m_header->setObjectName(QStringLiteral("HeaderControl1"));
-    m_header->setModel(m_headerModel);
-    m_header->setSectionsMovable(false);
-    m_header->setSectionsClickable(false);
-    m_header->setStretchLastSection(false);
-    m_header->setSectionResizeMode(QHeaderView::Interactive);
-    m_header->setMinimumSectionSize(4);
     const Dataset *clients = m_dm->Clients;
-    m_headerModel->setHeaderData(0, Qt::Horizontal, QString());
-    for (int i = 0; i < kFieldCount; ++i) {
-        const QString label = i < clients->fieldCount() ? clients->field(i).label() : QString();
-        m_headerModel->setHeaderData(i + 1, Qt::Horizontal, label);
-    }
-    for (int i = 0; i <= kFieldCount; ++i)
-        m_header->resizeSection(i, kSectionWidths[i]);
-    m_ui->scrollLayout->insertWidget(0, m_header);
+    QStringList labels{QString()};
+    for (int i = 0; i < kFieldCount; ++i)
+        labels << (i < clients->fieldCount() ? clients->field(i).label() : QString());
+    m_ui->HeaderControl1->setSections(labels, QList<int>(std::begin(kSectionWidths), std::end(kSectionWidths)));
 
     ui::DataGrid *grid = m_ui->DBGridEh1;
     grid->setDataset(m_dm->dxImportData);
@@ -97,7 +88,7 @@ void TfImport::FormCreate()
     connect(m_ui->bNext, &QPushButton::clicked, this, &QDialog::reject);
     connect(titles, &QHeaderView::sectionMoved, this, [this] { AlignHeaderToColumns(); });
     connect(titles, &QHeaderView::sectionResized, this, [this] { AlignHeaderToColumns(); });
-    connect(m_header, &QHeaderView::sectionResized, this, &TfImport::HeaderControl1SectionResize);
+    connect(m_ui->HeaderControl1, &QHeaderView::sectionResized, this, &TfImport::HeaderControl1SectionResize);
     connect(m_dm->dxImportData, &Dataset::stateChanged, this, &TfImport::followImportData);
     connect(m_dm->dxImportData, &Dataset::layoutReset, this, &TfImport::followImportData);
     connect(view->selectionModel(), &QItemSelectionModel::currentColumnChanged, this,
@@ -205,9 +196,9 @@ void TfImport::AlignHeaderToColumns()
     const int width = total + 45;
     if (m_dm->dxImportData->isActive())
         m_ui->DBGridEh1->setFixedWidth(width);
-    m_header->setFixedWidth(std::max(width, m_header->length()));
+    m_ui->HeaderControl1->setFixedWidth(std::max(width, m_ui->HeaderControl1->length()));
     for (int section = 1; section <= kFieldCount && section - 1 < columns.size(); ++section)
-        m_header->resizeSection(section, view->columnWidth(columns.at(section - 1)) + 1);
+        m_ui->HeaderControl1->resizeSection(section, view->columnWidth(columns.at(section - 1)) + 1);
     fitScrollContents();
     m_aligning = false;
 }
@@ -215,8 +206,8 @@ void TfImport::AlignHeaderToColumns()
 void TfImport::fitScrollContents()
 {
     // The box scrolls sideways only: its contents are as high as the box and as wide as the header.
-    m_header->setFixedHeight(m_header->sizeHint().height());
-    const int width = std::max({m_header->width(), m_ui->lblNoData->minimumWidth(),
+    m_ui->HeaderControl1->setFixedHeight(m_ui->HeaderControl1->sizeHint().height());
+    const int width = std::max({m_ui->HeaderControl1->width(), m_ui->lblNoData->minimumWidth(),
                                 m_ui->DBGridEh1->isVisible() ? m_ui->DBGridEh1->width() : 0});
     m_ui->ScrollBox1Contents->resize(width, m_ui->ScrollBox1->viewport()->height());
 }

@@ -6,7 +6,6 @@
 #include <QDialog>
 
 class QHeaderView;
-class QStandardItemModel;
 
 namespace Ui {
 class TfImport;
@@ -25,7 +24,7 @@ public:
     explicit TfImport(TDM *dm, QWidget *parent = nullptr);
     ~TfImport() override;
 
-    QHeaderView *headerControl() const { return m_header; }
+    QHeaderView *headerControl() const;
     /// The delimiter the last load split the lines at.
     QChar delimiter() const { return m_delimiter; }
 
@@ -51,8 +50,6 @@ private:
 
     const std::unique_ptr<Ui::TfImport> m_ui;
     TDM *m_dm;
-    QHeaderView *m_header;
-    QStandardItemModel *m_headerModel;
     QChar m_delimiter;
     bool m_aligning = false;
 };

@@ -5,6 +5,9 @@
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 #include "ui/Dialogs.h"
+#include "ui/FormStorage.h"
+
+#include <utility>
 
 #include <QCloseEvent>
 
@@ -14,8 +17,9 @@ TfPersonal::TfPersonal(Dataset *personal, QWidget *parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::TfPersonal>()), m_personal(personal)
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    // Title, close button only: a fixed-size form offers no maximise button.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     const char *fields[] = {"FULLNAME",      "VATNo",         "AddressLine1",  "AddressLine2",  "AddressLine3",
                             "Tel",           "Fax",           "EMail",         "www",           "BankDataLine1",
                             "BankDataLine2", "BankDataLine3", "BankDataLine4", "BankDataLine5", "BankDataLine6",
@@ -24,7 +28,7 @@ TfPersonal::TfPersonal(Dataset *personal, QWidget *parent)
         findChild<ui::DbEdit *>(QStringLiteral("DBEdit%1").arg(i + 1))->setBinding(personal, QString::fromLatin1(fields[i]));
     m_ui->DBEdit9->setStyleSheet(QStringLiteral("QLineEdit { color: blue; text-decoration: underline; }"));
     m_ui->DBEdit9->setToolTip(QStringLiteral("Double-click to open the web address"));
-    setFixedSize(sizeHint().expandedTo(QSize(652, 299)));
+    setFixedSize(652, 299);
 
     connect(m_ui->btnOk, &QPushButton::clicked, this, &TfPersonal::btnOkClick);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &TfPersonal::btnCancelClick);
@@ -71,6 +75,8 @@ void TfPersonal::closeEvent(QCloseEvent *event)
 
 void TfPersonal::showEvent(QShowEvent *event)
 {
+    if (!std::exchange(m_centred, true))
+        ui::centreOnScreen(this);
     m_closing = false;
     QDialog::showEvent(event);
 }

@@ -13,4 +13,5 @@ list(APPEND QUOTALY_GUI_SOURCES
     clients/TfCurrency.h clients/TfCurrency.cpp clients/TfCurrency.ui
     clients/TfClients.h clients/TfClients.cpp clients/TfClients.ui
     clients/TfImport.h clients/TfImport.cpp clients/TfImport.ui
+    clients/ImportHeaderControl.h clients/ImportHeaderControl.cpp
 )

@@ -157,8 +157,15 @@ public:
     /// Replaces the selection by these dataset rows; rows the grid does not show (filtered out, or in a
     /// collapsed group) are skipped.
     void selectDatasetRows(const QList<int> &datasetRows);
-    /// The field whose value identifies a row: the selection then follows the rows by that value, even
-    /// through a reload of the dataset. Empty: the selection follows the rows while they exist.
+    /// Puts the current cell on the dataset's current row in the field's column and opens its editor when the
+    /// column can be edited.
+    void editField(const QString &field);
+    /// Tab and Shift+Tab stay in the current row, going round its columns.
+    void setTabWithinRow(bool on);
+    /// The field that names a row: the selection then follows the rows through a reset or reload of the
+    /// dataset. The key need not be unique: rows that share it are told apart by all their values and, when
+    /// those are equal too, by their order, so a reset never widens the selection to other rows with the
+    /// same key. Empty: the selection follows the rows while they exist.
     void setKeyField(const QString &field);
     const QString &keyField() const { return m_keyField; }
     /// The visible columns in display order with their titles and the rows in display order as displayed;
@@ -214,7 +221,8 @@ private:
     void onAboutToReset();
     void onReset();
     void rememberSelectedKeys();
-    QList<int> rowsWithKeys(const QSet<QString> &keys) const;
+    QList<int> rowsOfSelectedKeys() const;
+    QString rowContents(int datasetRow) const;
     GridColumn &settings(const QString &field);
     void settingsChanged();
     void applyColumns();
@@ -253,7 +261,15 @@ private:
     bool m_groupPanelVisible = false;
     bool m_wholeRowHighlight = false;
     QString m_keyField;
-    QSet<QString> m_selectedKeys;                 // with a key field: the key values of the selected rows
+    // With a key field: what identifies each selected row — its key, all its values, and how many rows with
+    // the same values come before it in the dataset.
+    struct RowIdentity
+    {
+        QString key;
+        QString contents;
+        int occurrence = 0;
+    };
+    QList<RowIdentity> m_selectedKeys;
     QList<QPersistentModelIndex> m_keptSelection; // without one: the selected rows across a reset of the view
     bool m_rowsChanging = false;                  // the view's rows are being changed; the selection is in flux
 };

@@ -7,12 +7,14 @@
 #include "GridHeaderView.h"
 #include "GridIncrementalSearch.h"
 #include "GridProxyModel.h"
+#include "GridTableView.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 
 #include <algorithm>
 #include <vector>
 
+#include <QHash>
 #include <QItemSelectionModel>
 #include <QTableView>
 
@@ -168,6 +170,23 @@ void DataGrid::setCurrentDatasetRow(int datasetRow)
         m_view->scrollTo(m_view->currentIndex());
 }
 
+void DataGrid::editField(const QString &field)
+{
+    const int column = columnOf(field);
+    const QModelIndex target = m_dataset ? viewIndex(m_dataset->recNo(), column) : QModelIndex();
+    if (column < 0 || !target.isValid())
+        return;
+    m_view->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    m_view->scrollTo(target);
+    if (target.flags().testFlag(Qt::ItemIsEditable))
+        m_view->edit(target);
+}
+
+void DataGrid::setTabWithinRow(bool on)
+{
+    static_cast<GridTableView *>(m_view)->setTabWithinRow(on);
+}
+
 QList<int> DataGrid::selectedDatasetRows() const
 {
     const QAbstractItemModel *model = m_view->model();
@@ -224,24 +243,61 @@ void DataGrid::setKeyField(const QString &field)
     rememberSelectedKeys();
 }
 
+// All values of a row in one text, for telling apart rows that share their key.
+QString DataGrid::rowContents(int datasetRow) const
+{
+    QString contents;
+    for (int field = 0; field < m_dataset->fieldCount(); ++field) {
+        contents += m_dataset->valueAt(datasetRow, field).toString();
+        contents += QChar(0x1F); // unit separator: no value ends where another begins
+    }
+    return contents;
+}
+
 void DataGrid::rememberSelectedKeys()
 {
     const int field = m_dataset && !m_keyField.isEmpty() ? m_dataset->fieldIndex(m_keyField) : -1;
-    if (field < 0 || m_rowsChanging || m_proxy->isSourceRemoving())
+    if (field < 0 || m_rowsChanging || m_proxy->isSourceRemoving() || !m_model)
         return;
     m_selectedKeys.clear();
-    for (const int row : selectedDatasetRows())
-        m_selectedKeys.insert(m_dataset->valueAt(row, field).toString());
+    const QList<int> selected = selectedDatasetRows();
+    if (selected.isEmpty())
+        return;
+    QSet<QString> keys;
+    for (const int row : selected)
+        keys.insert(m_dataset->valueAt(row, field).toString());
+    const QSet<int> wanted(selected.begin(), selected.end());
+    // Only rows sharing a selected key can share its values: the others need not be read whole.
+    QHash<QString, int> seen;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        const QString key = m_dataset->valueAt(row, field).toString();
+        if (!keys.contains(key))
+            continue;
+        const QString contents = rowContents(row);
+        const int occurrence = seen[contents]++;
+        if (wanted.contains(row))
+            m_selectedKeys.append({key, contents, occurrence});
+    }
 }
 
-QList<int> DataGrid::rowsWithKeys(const QSet<QString> &keys) const
+QList<int> DataGrid::rowsOfSelectedKeys() const
 {
     QList<int> rows;
     const int field = m_dataset && !m_keyField.isEmpty() ? m_dataset->fieldIndex(m_keyField) : -1;
-    if (field < 0 || keys.isEmpty() || !m_model)
+    if (field < 0 || m_selectedKeys.isEmpty() || !m_model)
         return rows;
+    QSet<QString> keys;
+    QSet<QPair<QString, int>> wanted;
+    for (const RowIdentity &identity : m_selectedKeys) {
+        keys.insert(identity.key);
+        wanted.insert({identity.contents, identity.occurrence});
+    }
+    QHash<QString, int> seen;
     for (int row = 0; row < m_model->rowCount(); ++row) {
-        if (keys.contains(m_dataset->valueAt(row, field).toString()))
+        if (!keys.contains(m_dataset->valueAt(row, field).toString()))
+            continue;
+        const QString contents = rowContents(row);
+        if (wanted.contains({contents, seen[contents]++}))
             rows << row;
     }
     return rows;
@@ -291,7 +347,7 @@ void DataGrid::onReset()
     onDatasetCurrentChanged();
     QList<int> rows;
     if (!m_keyField.isEmpty()) {
-        rows = rowsWithKeys(m_selectedKeys);
+        rows = rowsOfSelectedKeys();
     } else {
         for (const QPersistentModelIndex &index : std::as_const(m_keptSelection)) {
             if (index.isValid())

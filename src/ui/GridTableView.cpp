@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include <QHeaderView>
 #include <QPainter>
 
 namespace quotaly::ui {
@@ -22,6 +23,23 @@ QRect GridTableView::expandBoxRect(int row) const
         return {};
     const int top = rowViewportPosition(row);
     return QRect(4 + level.toInt() * kIndent, top + (rowHeight(row) - kBox) / 2, kBox, kBox);
+}
+
+QModelIndex GridTableView::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex current = currentIndex();
+    if (!m_tabWithinRow || !current.isValid() || (action != MoveNext && action != MovePrevious))
+        return QTableView::moveCursor(action, modifiers);
+    const QHeaderView *header = horizontalHeader();
+    const int columns = header->count();
+    int visual = header->visualIndex(current.column());
+    for (int step = 1; step < columns; ++step) {
+        visual = (visual + (action == MoveNext ? 1 : columns - 1)) % columns;
+        const int logical = header->logicalIndex(visual);
+        if (!isColumnHidden(logical))
+            return model()->index(current.row(), logical);
+    }
+    return current;
 }
 
 void GridTableView::paintEvent(QPaintEvent *event)

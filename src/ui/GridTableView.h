@@ -16,11 +16,17 @@ public:
     /// Where a heading row's expand/collapse box is, in the viewport's coordinates.
     QRect expandBoxRect(int row) const;
 
+    /// Tab and Shift+Tab go round the visible columns of the current row instead of on to the next row.
+    void setTabWithinRow(bool on) { m_tabWithinRow = on; }
+
 protected:
     void paintEvent(QPaintEvent *event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     void paintHeading(QPainter &painter, int row) const;
+
+    bool m_tabWithinRow = false;
 };
 
 } // namespace quotaly::ui

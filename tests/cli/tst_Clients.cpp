@@ -162,8 +162,8 @@ private slots:
 
         test::CliRun run = clients({"import", file, "--data", dir});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QStringLiteral("Operation completed successfully.\n"
-                                         "2 of 2 clients imported (not saved: use --save)\n"));
+        QCOMPARE(run.out, QStringLiteral("Operation completed successfully.\n2 clients added, 0 rows refused.\n"
+                                         "(not saved: use --save)\n"));
         QCOMPARE(clientFiles(dir), before);
 
         run = clients({"import", file, "--save", "--data", dir});
@@ -184,7 +184,7 @@ private slots:
         QCOMPARE(run.out,
                  QStringLiteral("Some errors where found !    \nError - Field 'FULLNAME' must have a value \n\n\n"
                                 "Field \"Full Name\" must have value or\nyou try store duplicate values.\n"
-                                "See help for details.\n2 of 3 clients imported\n"));
+                                "See help for details.\n\n2 clients added, 1 row refused.\n"));
         QCOMPARE(countsIn(dir), (Counts{2, 2, 2}));
     }
 

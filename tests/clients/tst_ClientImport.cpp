@@ -1,6 +1,7 @@
 #include "app/TDM.h"
 #include "clients/ClientImportParser.h"
 #include "clients/ClientImporter.h"
+#include "clients/DelimitedTextWriter.h"
 #include "common/TestEnv.h"
 #include "dataset/Error.h"
 
@@ -118,8 +119,18 @@ private slots:
                                                        << Rows{values({"a", "b"}), values({}), values({"c"})};
         QTest::newRow("heading row is data") << QStringList{"Name\tVAT", "Acme\tDE1"} << QString() << QChar(u'\t')
                                              << Rows{values({"Name", "VAT"}), values({"Acme", "DE1"})};
-        QTest::newRow("quotes kept") << QStringList{"\"Acme, Inc\";\"DE1\""} << QString() << QChar(u';')
-                                     << Rows{values({"\"Acme, Inc\"", "\"DE1\""})};
+        QTest::newRow("quoted fields lose their quotes")
+            << QStringList{"\"Acme, Inc\";\"DE1\""} << QString() << QChar(u';') << Rows{values({"Acme, Inc", "DE1"})};
+        QTest::newRow("doubled quote is one quote") << QStringList{"\"Say \"\"hi\"\"\",\"\"\"\""} << QString()
+                                                    << QChar(u',') << Rows{values({"Say \"hi\"", "\""})};
+        QTest::newRow("line break inside quotes")
+            << QStringList{"\"Main St 1", "Floor 2\";DE1", "Beta;GB"} << QString() << QChar(u';')
+            << Rows{values({"Main St 1\nFloor 2", "DE1"}), values({"Beta", "GB"})};
+        QTest::newRow("unquoted field keeps its quotes")
+            << QStringList{"5\" disk;x\"y\""} << QString() << QChar(u';') << Rows{values({"5\" disk", "x\"y\""})};
+        QTest::newRow("quote never closed: the line is read plainly")
+            << QStringList{"\"Acme;DE1", "Beta;GB"} << QString() << QChar(u';')
+            << Rows{values({"\"Acme", "DE1"}), values({"Beta", "GB"})};
         QTest::newRow("user space delimiter")
             << QStringList{"Acme Ltd;x"} << " " << QChar(u' ') << Rows{values({"Acme", "Ltd;x"})};
         QTest::newRow("user delimiter overrides the count")
@@ -251,7 +262,8 @@ private slots:
             importClients(*s.dm.Clients, {numbered(11, QStringLiteral("v")), values({longName})});
         QCOMPARE(result.imported, 2);
         QCOMPARE(result.errorLines, QStringList());
-        QCOMPARE(result.summary, QStringLiteral("Operation completed successfully."));
+        QCOMPARE(result.summary,
+                 QStringLiteral("Operation completed successfully.\r\n2 clients added, 0 rows refused."));
         QCOMPARE(s.dm.Clients->state(), DatasetState::Browse);
         QVERIFY(s.dm.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("v1")));
         const QStringList targets{"FULLNAME", "VATNo", "AddressLine1", "AddressLine2", "AddressLine3", "Tel",
@@ -276,8 +288,8 @@ private slots:
         QCOMPARE(result.imported, 2);
         const QString refused = QStringLiteral("Error - Field 'FULLNAME' must have a value \r\n");
         QCOMPARE(result.errorLines, (QStringList{refused, refused}));
-        QCOMPARE(result.summary,
-                 QStringLiteral("Some errors where found !    \r\n") + refused + refused + kRefusedSummaryTail);
+        QCOMPARE(result.summary, QStringLiteral("Some errors where found !    \r\n") + refused + refused +
+                                     kRefusedSummaryTail + QStringLiteral("\r\n\r\n2 clients added, 2 rows refused."));
         QCOMPARE(s.dm.Clients->state(), DatasetState::Browse);
         QCOMPARE(s.dm.Clients->recordCount(), 2);
         QCOMPARE(allRows(*s.dm.MatchesByClient), 2);
@@ -296,10 +308,23 @@ private slots:
         QCOMPARE(result.imported, 3);
         QCOMPARE(result.summary, QStringLiteral("Some errors where found !    \r\nError - Field 'FULLNAME' must have "
                                                 "a value \r\n") +
-                                     kRefusedSummaryTail);
-        QVERIFY(s.dm.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("\"Acme, Inc\"")));
+                                     kRefusedSummaryTail + QStringLiteral("\r\n\r\n3 clients added, 1 row refused."));
+        QVERIFY(s.dm.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("Acme, Inc")));
         QCOMPARE(s.dm.Clients->asString(QStringLiteral("VATNo")), QStringLiteral("DE1, DE2"));
         QCOMPARE(allRows(*s.dm.OptionsByClient), 3);
+    }
+
+    void ownCsvExportReadsBack()
+    {
+        test::TestEnv env;
+        ExportTable table;
+        table.captions = QStringList{"FULLNAME", "VATNo", "AddressLine1", "AddressLine2", "AddressLine3"};
+        const QStringList client{"Lingua Bridge Ltd", "\"DE1\"", "Main St, 2", "Say \"hi\"", "Floor 2\nRoom 5"};
+        table.addRow(client);
+        const QString file = env.write(QStringLiteral("list.csv"), delimitedText(table, u','));
+        const ClientImportText text = parseClientImport(readImportFileLines(file));
+        QCOMPARE(text.delimiter, QChar(u','));
+        QCOMPARE(text.rows, (Rows{values(table.captions), values({}), values(client)}));
     }
 
     void importIntoAClosedListFailsAtOnce()

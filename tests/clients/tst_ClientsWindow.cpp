@@ -210,6 +210,51 @@ private slots:
             QVERIFY(bytes.endsWith("\r\nBeta,,\"Main St, 2\",,,,,,,,\r\n"));
     }
 
+    void exportAsksBeforeLosingData_data()
+    {
+        QTest::addColumn<int>("entry");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<QString>("question"); // empty: none; the file is written when none is asked or on Yes
+        const QString replace = QStringLiteral("%1 already exists.\r\nDo you want to replace it?");
+        const QString excel = excelUnkeptValuesQuestion(2);
+        QTest::newRow("extension added onto an existing file, No") << 0 << "old"
+                                                                   << "Alpha" << false << replace;
+        QTest::newRow("extension added onto an existing file, Yes") << 0 << "old"
+                                                                    << "Alpha" << true << replace;
+        QTest::newRow("typed name was asked about by the dialog") << 0 << "old.csv"
+                                                                  << "Alpha" << false << "";
+        QTest::newRow("Japanese name in Excel, No") << 3 << "list" << QStringLiteral("東京翻訳") << false << excel;
+        QTest::newRow("Polish name in Excel, Yes")
+            << 3 << "list" << QStringLiteral("Łódź Tłumaczenia") << true << excel;
+        QTest::newRow("Windows-1252 text in Excel") << 3 << "list" << QStringLiteral("Café Noël") << false << "";
+    }
+
+    // The file really written is the one asked about, and an Excel file that would lose text is written only
+    // when the user agrees.
+    void exportAsksBeforeLosingData()
+    {
+        QFETCH(int, entry);
+        QFETCH(QString, typed);
+        QFETCH(QString, name);
+        QFETCH(bool, answer);
+        QFETCH(QString, question);
+        Fixture f;
+        addClients(f.dm, {{name, "", QStringLiteral("Zürich")}, {name + " 2"}});
+        const QString target = f.env.path(entry == 0 ? QStringLiteral("old.csv") : QStringLiteral("list.xls"));
+        f.env.write(QStringLiteral("old.csv"), "kept");
+        f.dialogs.fileNames << f.env.path(typed);
+        f.dialogs.filterIndexes << entry;
+        f.dialogs.answers << answer;
+        f.click("btnExport");
+        const QString asked =
+            question == u"%1 already exists.\r\nDo you want to replace it?" ? question.arg(target) : question;
+        QCOMPARE(f.dialogs.questions, asked.isEmpty() ? QStringList() : QStringList{asked});
+        const QByteArray bytes = TestEnv::read(target);
+        QCOMPARE(!bytes.isEmpty() && bytes != "kept", question.isEmpty() || answer);
+    }
+
     void exportToReadOnlyFolderShowsErrorAndWritesNothing()
     {
         Fixture f;
@@ -320,7 +365,8 @@ private slots:
         auto *titles = import.findChild<ui::DataGrid *>(QStringLiteral("DBGridEh1"))->view()->horizontalHeader();
         titles->moveSection(1, 0);
         import.bPrevClick();
-        QCOMPARE(f.dialogs.messages.last(), QStringLiteral("Operation completed successfully."));
+        QCOMPARE(f.dialogs.messages.last(),
+                 QStringLiteral("Operation completed successfully.\r\n2 clients added, 0 rows refused."));
         QCOMPARE(clientNames(*f.dm.Clients), (QStringList{"Acme Ltd", "Beta"}));
         QVERIFY(f.dm.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("Acme Ltd")));
         QCOMPARE(f.dm.Clients->asString(QStringLiteral("VATNo")), QStringLiteral("DE123"));
@@ -341,7 +387,7 @@ private slots:
         QVERIFY(f.dialogs.messages.last().startsWith(QStringLiteral("Some errors where found !    \r\nError - ")));
         QVERIFY(f.dialogs.messages.last().endsWith(
             QStringLiteral("\r\n\r\nField \"Full Name\" must have value or\r\nyou try store duplicate values.\r\n"
-                           "See help for details.")));
+                           "See help for details.\r\n\r\n2 clients added, 1 row refused.")));
         QCOMPARE(f.dm.Clients->recordCount(), 2);
         QCOMPARE(allRows(*f.dm.MatchesByClient), 2);
         QCOMPARE(allRows(*f.dm.OptionsByClient), 2);
@@ -397,6 +443,7 @@ private slots:
         Fixture f;
         const QString file = f.env.write(QStringLiteral("c.csv"), "a,b,c\r\n");
         TfImport import(&f.dm, f.w.get());
+        QCOMPARE(import.findChild<QHeaderView *>(QStringLiteral("HeaderControl1")), import.headerControl());
         QCOMPARE(import.headerControl()->count(), 12);
         QCOMPARE(import.headerControl()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("FULLNAME"));
         f.dialogs.fileNames << file;

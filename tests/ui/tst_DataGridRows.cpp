@@ -31,6 +31,8 @@ private slots:
     void selection();
     void keyFieldKeepsSelection_data();
     void keyFieldKeepsSelection();
+    void sameKeyRowsAreToldApart_data();
+    void sameKeyRowsAreToldApart();
     void currentRowAndTexts();
     void exportFollowsColumns();
 };
@@ -308,6 +310,34 @@ void tst_DataGridRows::keyFieldKeepsSelection()
     packet.rows << RowValues{u"Nova"_s};
     c.ds.loadFromPacket(packet);
     QCOMPARE(c.names(c.grid.selectedDatasetRows()), expected);
+}
+
+void tst_DataGridRows::sameKeyRowsAreToldApart_data()
+{
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<bool>("importCopy");
+    QTest::newRow("second of two identical rows") << 1 << false;
+    QTest::newRow("same name, other city") << 2 << false;
+    QTest::newRow("an import appends a third copy") << 1 << true;
+}
+
+// A reset (as an import or disabled controls cause) selects again exactly the row that was selected, and it
+// stays current, never every row with its name.
+void tst_DataGridRows::sameKeyRowsAreToldApart()
+{
+    QFETCH(int, selected);
+    QFETCH(bool, importCopy);
+    ClientGrid c({{u"Alpha"_s, u"Oslo"_s}, {u"Alpha"_s, u"Oslo"_s}, {u"Alpha"_s, u"Rome"_s}, {u"Beta"_s}});
+    c.grid.setRowSelect(true);
+    c.grid.setKeyField(u"FULLNAME"_s);
+    c.grid.selectDatasetRows({selected});
+    c.ds.disableControls();
+    if (importCopy)
+        c.ds.appendRecord({u"Alpha"_s, u"Oslo"_s});
+    c.ds.setRecNo(selected);
+    c.ds.enableControls();
+    QCOMPARE(c.grid.selectedDatasetRows(), QList<int>{selected});
+    QVERIFY(c.grid.view()->selectionModel()->isRowSelected(c.grid.view()->currentIndex().row()));
 }
 
 void tst_DataGridRows::currentRowAndTexts()

@@ -10,6 +10,7 @@
 #include "dataset/DisplayFormat.h"
 #include "dataset/Error.h"
 #include "ui/DataGrid.h"
+#include "ui/GridColumnComponent.h"
 #include "ui/Dialogs.h"
 
 #include <QApplication>
@@ -65,6 +66,13 @@ void TfClients::FormCreate()
         {"Additional2", 100}};
     for (const auto &[field, width] : widths)
         grid->setColumnWidth(QString::fromLatin1(field), width);
+    // The columns as named components, so that a language file can give each its own title.
+    QList<std::pair<QString, QString>> columns;
+    for (const QString &field : fields) {
+        const qsizetype n = columns.size() + 1;
+        columns.append({field, n >= 10 ? QStringLiteral("dxDBGrid1Column%1").arg(n) : QStringLiteral("dxDBGrid1") + field});
+    }
+    ui::GridColumnComponent::nameColumns(grid, columns);
     grid->setFooterCount(QStringLiteral("FULLNAME"), QStringLiteral("0 Clients"));
     grid->setKeyField(QStringLiteral("FULLNAME"));
     grid->setRowSelect(true);

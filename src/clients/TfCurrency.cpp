@@ -6,6 +6,7 @@
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 #include "ui/DataGrid.h"
+#include "ui/GridColumnComponent.h"
 #include "ui/Dialogs.h"
 #include "ui/FormStorage.h"
 
@@ -28,6 +29,8 @@ TfCurrency::TfCurrency(Dataset *currency, QWidget *parent)
     grid->setColumnAlignment(QStringLiteral("VCode"), Qt::AlignCenter);
     grid->setColumnTitle(QStringLiteral("VTitle"), QStringLiteral("Title"));
     grid->setColumnWidth(QStringLiteral("VTitle"), 203);
+    ui::GridColumnComponent::nameColumns(grid, {{QStringLiteral("VCode"), QStringLiteral("dxDBGrid1VCode")},
+                                                {QStringLiteral("VTitle"), QStringLiteral("dxDBGrid1VTitle")}});
     grid->view()->setSortingEnabled(true);
     grid->view()->sortByColumn(0, Qt::AscendingOrder);
     grid->view()->installEventFilter(this);

@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace quotaly {
@@ -46,6 +47,31 @@ QString copyTree(const QString &from, const QString &to)
     return {};
 }
 
+// Later starts: base.lng belongs to the program and follows the installed one; translations the user may have
+// edited are only added when missing.
+void refreshLanguageFiles(const QString &shipped, const QString &user)
+{
+    const QDir from(shipped);
+    if (!from.exists() || !QDir().mkpath(user))
+        return;
+    for (const QString &name : from.entryList({QStringLiteral("*.lng")}, QDir::Files)) {
+        const QString target = user + u'/' + name;
+        if (QFileInfo::exists(target) && name != u"base.lng")
+            continue;
+        QFile source(from.filePath(name));
+        if (!source.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = source.readAll();
+        QFile current(target);
+        if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes)
+            continue;
+        current.close();
+        QSaveFile out(target);
+        if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size())
+            out.commit();
+    }
+}
+
 } // namespace
 
 AppPaths AppPaths::resolve(const QString &exeDir, const QString &installedShareDir, const QString &userDir)
@@ -71,8 +97,11 @@ AppPaths AppPaths::resolve(const QString &exeDir, const QString &installedShareD
 
     // Only a first start fills the per-user folder; a file missing later is reported by the loads.
     for (const QString &name : {QStringLiteral("Data"), QStringLiteral("Lang")}) {
-        if (QFileInfo::exists(user + name))
+        if (QFileInfo::exists(user + name)) {
+            if (name == u"Lang")
+                refreshLanguageFiles(share + name, user + name);
             continue;
+        }
         const QString error = copyTree(share + name, user + name);
         if (!error.isEmpty() && paths.setupError.isEmpty())
             paths.setupError = error;

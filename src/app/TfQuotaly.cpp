@@ -525,6 +525,16 @@ void TfQuotaly::closeEvent(QCloseEvent *event)
 
 bool TfQuotaly::event(QEvent *event)
 {
+    if (event->type() == QEvent::LanguageChange) {
+        // The window is as large as its texts need: new texts, new size (once the layout has taken them).
+        QTimer::singleShot(0, this, [this] {
+            setMinimumSize(0, 0);
+            setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+            layout()->invalidate();
+            layout()->activate();
+            setFixedSize(sizeHint());
+        });
+    }
     if (event->type() == QEvent::StatusTip) {
         ApplicationEvents1Hint(static_cast<QStatusTipEvent *>(event)->tip());
         return true;

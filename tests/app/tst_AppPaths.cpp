@@ -40,8 +40,16 @@ private slots:
 
         // A file the user lost later is not silently replaced: the load reports it.
         QFile::remove(p.dataDir + "Clients.xml");
+        // base.lng follows the program; a translation the user edited stays, a new one is added.
+        env.write(QStringLiteral("share/Lang/base.lng"), "base 2");
+        env.write(QStringLiteral("share/Lang/German.lng"), "shipped German");
+        env.write(QStringLiteral("share/Lang/Greek.lng"), "shipped Greek");
+        env.write(QStringLiteral("user/Lang/German.lng"), "edited German");
         p = AppPaths::resolve(bin, env.path(QStringLiteral("share")), env.path(QStringLiteral("user")));
         QVERIFY(!QFile::exists(p.dataDir + "Clients.xml"));
+        QCOMPARE(test::TestEnv::read(p.langDir + "base.lng"), QByteArray("base 2"));
+        QCOMPARE(test::TestEnv::read(p.langDir + "German.lng"), QByteArray("edited German"));
+        QCOMPARE(test::TestEnv::read(p.langDir + "Greek.lng"), QByteArray("shipped Greek"));
     }
 
     void missingInstallationIsReported()

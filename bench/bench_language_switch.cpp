@@ -1,0 +1,62 @@
+// Switching the whole interface to German and back: every window of the program made and shown (offscreen),
+// then the language chosen through the Languages menu. Prints the median of several switches.
+#include "MedianTimer.h"
+#include "app/Forms.h"
+#include "app/TDM.h"
+#include "app/TfQuotaly.h"
+#include "lang/TkvLang.h"
+
+#include <cstdio>
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+using namespace quotaly;
+
+namespace {
+
+constexpr int kRuns = 9;
+
+QString copyFolder(const QString &from, const QString &to)
+{
+    QDir().mkpath(to);
+    const QDir source(from);
+    for (const QString &name : source.entryList(QDir::Files))
+        QFile::copy(source.filePath(name), to + u'/' + name);
+    return to + u'/';
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir work;
+    const QString data = copyFolder(QStringLiteral(QUOTALY_RUNTIME_DIR "/Data"), work.filePath(QStringLiteral("Data")));
+    copyFolder(QStringLiteral(QUOTALY_RUNTIME_DIR "/Lang"), work.filePath(QStringLiteral("Lang")));
+    const std::unique_ptr<Forms> forms = Forms::create(data);
+    forms->DM->saveOnExit = false;
+    forms->DM->LoadDataSets();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        w->show();
+    QApplication::processEvents();
+    TkvLang *lang = forms->fQuotaly->kvLang1();
+    QAction *german = lang->menuEntry(QStringLiteral("German"));
+    QAction *english = lang->menuEntry(QStringLiteral("English"));
+    const double toGerman = medianMs(kRuns, [&] {
+        english->trigger();
+        german->trigger();
+    });
+    const double both = medianMs(kRuns, [&] {
+        german->trigger();
+        english->trigger();
+    });
+    std::printf("Switch every window to German and back (aim <= 50 ms): %.1f ms (English->German pair %.1f ms)\n",
+                both, toGerman);
+    return 0;
+}

@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 

@@ -42,8 +42,11 @@ int main(int argc, char *argv[])
     const std::unique_ptr<Forms> forms = Forms::create(data);
     forms->DM->saveOnExit = false;
     forms->DM->LoadDataSets();
-    for (QWidget *w : QApplication::topLevelWidgets())
-        w->show();
+    // Every window but the main one, whose first show would start the program (and ask about the newsletter).
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (w != forms->fQuotaly.get())
+            w->show();
+    }
     QApplication::processEvents();
     TkvLang *lang = forms->fQuotaly->kvLang1();
     QAction *german = lang->menuEntry(QStringLiteral("German"));

@@ -24,6 +24,8 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QUrl>
@@ -533,6 +535,12 @@ bool TfQuotaly::event(QEvent *event)
             layout()->invalidate();
             layout()->activate();
             setFixedSize(sizeHint());
+            // A window grown by its new texts stays on its screen.
+            QList<QRect> areas;
+            for (const QScreen *screen : QGuiApplication::screens())
+                areas << screen->availableGeometry();
+            if (const auto kept = ui::keptOnScreen(frameGeometry(), areas); kept && isVisible())
+                move(*kept);
         });
     }
     if (event->type() == QEvent::StatusTip) {

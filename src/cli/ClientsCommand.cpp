@@ -4,6 +4,7 @@
 #include "app/TDM.h"
 #include "clients/ClientImportParser.h"
 #include "clients/ClientImporter.h"
+#include "clients/Biff4Writer.h"
 #include "clients/ClientList.h"
 #include "clients/ExportFile.h"
 #include "dataset/Error.h"
@@ -21,7 +22,7 @@ namespace {
 
 const char kUsage[] =
     "Usage: quotaly-cli clients list [--data DIR]\n"
-    "       quotaly-cli clients export FILE [--format csv|txt|html|xls] [--data DIR]\n"
+    "       quotaly-cli clients export FILE [--format csv|txt|html|xls] [--force] [--data DIR]\n"
     "       quotaly-cli clients import FILE [--delimiter C] [--save] [--data DIR]\n"
     "       quotaly-cli clients duplicates [--delete [--save]] [--data DIR]\n"
     "The client list of Quotaly's data folder, sorted as the client list window first shows it (every column\n"
@@ -31,6 +32,8 @@ const char kUsage[] =
     "  export FILE      write the list to FILE as the client list window's Export does; the format follows\n"
     "                   --format, else the file's extension (.csv, .txt, .htm or .html, .xls); a name without\n"
     "                   any extension gets the format's\n"
+    "  --force          replace the file a name without extension leads to, and write an Excel 4.0 file even\n"
+    "                   when some characters cannot be kept (they become \"?\"); without it both are refused\n"
     "  import FILE      add the clients of a delimited text file as the import window does; prints the summary\n"
     "  duplicates       print how many clients repeat the one before them in every field\n"
     "  --delimiter C    split the import file at C (one character, or \"tab\") instead of the detected one;\n"
@@ -48,6 +51,7 @@ struct Options
     std::optional<QString> delimiter;
     bool save = false;
     bool deleteDuplicates = false;
+    bool force = false;
 };
 
 // The options each action takes besides --data.
@@ -58,7 +62,7 @@ bool allowed(const Options &o, const QString &option)
     if (o.action == u"duplicates")
         return option == u"--delete" || option == u"--save";
     if (o.action == u"export")
-        return option == u"--format";
+        return option == u"--format" || option == u"--force";
     return false;
 }
 
@@ -99,6 +103,8 @@ QString parseOptions(QStringList args, Options &o)
             o.save = true;
         } else if (a == u"--delete") {
             o.deleteDuplicates = true;
+        } else if (a == u"--force") {
+            o.force = true;
         } else if ((o.action == u"import" || o.action == u"export") && o.file.isEmpty()) {
             o.file = a;
         } else {
@@ -191,8 +197,12 @@ int exportList(const Options &o, Streams &io)
 {
     const ExportFormat format = *exportFormat(o);
     QString fileName = o.file;
-    if (!QFileInfo(fileName).fileName().contains(u'.'))
+    if (!QFileInfo(fileName).fileName().contains(u'.')) {
         fileName += exportExtension(format);
+        if (QFileInfo::exists(fileName) && !o.force)
+            throw Error(QStringLiteral("%1 exists already; give its whole name, or add --force, to replace it")
+                            .arg(QDir::toNativeSeparators(fileName)));
+    }
     const std::unique_ptr<TDM> dm = openData(o);
     const SortedClients sorted = sortedClients(*dm->Clients);
     ExportTable table;
@@ -201,6 +211,12 @@ int exportList(const Options &o, Streams &io)
     table.numeric = QList<bool>(table.captions.size(), false);
     for (int row : sorted.order)
         table.addRow(sorted.texts.at(row));
+    if (format == ExportFormat::Excel && !o.force) {
+        if (const int unkept = biff4UnkeptValues(table); unkept > 0)
+            throw Error(QStringLiteral("%1 of the values hold characters an Excel 4.0 worksheet cannot keep; export "
+                                       "as .csv or .html to keep them, or add --force to write them as \"?\"")
+                            .arg(unkept));
+    }
     writeExportFile(fileName, format, table);
     io.out << sorted.order.size() << " clients written to " << QDir::toNativeSeparators(fileName) << '\n';
     return ExitOk;

@@ -6,6 +6,7 @@
 #include <QTest>
 
 using namespace quotaly;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -119,6 +120,38 @@ private slots:
         const qsizetype ahre = bytes.indexOf(written.endsWith(".xls") ? ahreText.toLatin1() : ahreText.toUtf8());
         const qsizetype beta = bytes.indexOf("beta");
         QVERIFY(acme > 0 && acme < ahre && ahre < beta);
+    }
+
+    // A name that gets its extension added never replaces a file unasked; an Excel file never drops characters
+    // unasked.
+    void exportRefusesToLoseData_data()
+    {
+        QTest::addColumn<QString>("client");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("existing list.csv") << "Acme" << QStringList{"%1/list", "--format", "csv"} << 2 << "";
+        QTest::newRow("existing list.csv, forced") << "Acme" << QStringList{"%1/list", "--format", "csv", "--force"} << 0 << "list.csv";
+        QTest::newRow("Excel loses letters") << u"東京翻訳"_s << QStringList{"%1/new.xls"} << 2 << "";
+        QTest::newRow("Excel loses letters, forced") << u"東京翻訳"_s << QStringList{"%1/new.xls", "--force"} << 0
+                                                     << "new.xls";
+    }
+
+    void exportRefusesToLoseData()
+    {
+        QFETCH(QString, client);
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, written);
+        test::TestEnv env;
+        const QString dir = dataWith(env, {{client}});
+        env.write(QStringLiteral("list.csv"), "kept");
+        for (QString &arg : args)
+            arg.replace(QStringLiteral("%1"), env.dir());
+        const test::CliRun run = clients(QStringList{"export"} + args + QStringList{"--data", dir});
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(test::TestEnv::read(env.path(QStringLiteral("list.csv"))) == "kept", written != u"list.csv");
+        QCOMPARE(QFile::exists(env.path(QStringLiteral("new.xls"))), written == u"new.xls");
     }
 
     void exportFailures_data()

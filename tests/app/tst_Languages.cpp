@@ -8,6 +8,7 @@
 #include "lang/LanguageLookup.h"
 #include "lang/LanguageText.h"
 #include "lang/TkvLang.h"
+#include "reports/TfExportReport.h"
 #include "ui/DbLookupComboBox.h"
 #include "ui/TextProperties.h"
 
@@ -129,6 +130,7 @@ private slots:
             QCOMPARE(p.find<QLabel>("LastClient")->text(), u"Acme"_s); // state is never translated
             QCOMPARE(p.w->lcClient()->text(), u"Acme"_s);
             QCOMPARE(valuta->itemText(valuta->count() - 1), currency);
+            QCOMPARE(p.forms->fExportReport->cbLang()->currentText(), u"Pseudo"_s);
             onNextModal([&](QWidget *about) {
                 caption = about->windowTitle();
                 about->close();

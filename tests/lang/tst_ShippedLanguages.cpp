@@ -6,6 +6,7 @@
 #include "lang/LanguageText.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 using namespace quotaly;
@@ -38,6 +39,9 @@ private slots:
         QVERIFY(c.matches());
         QVERIFY(c.untranslated.isEmpty());
         QCOMPARE(translated.size(), base.size());
+        QFile shipped(file); // written back byte for byte, as the language editor will save it
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QCOMPARE(LanguageFile::encode(translated), shipped.readAll());
         for (int e = 0; e < base.size(); ++e) {
             const QString value = propertyValue(base.text(e));
             if (base.text(e).contains(u'=') && !value.startsWith(u"(T") && translated.text(e) == base.text(e))

@@ -154,6 +154,31 @@ private slots:
         again.exit();
     }
 
+    // Without its base.lng the program starts in the texts its windows were built with, saying so once.
+    void missingBaseLngNeverStopsTheStart_data()
+    {
+        QTest::addColumn<QString>("remembered");
+        QTest::newRow("base language") << u"English"_s;
+        QTest::newRow("a language that is gone too") << u"Klingon"_s;
+    }
+
+    void missingBaseLngNeverStopsTheStart()
+    {
+        QFETCH(QString, remembered);
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = dataWithSubscribedAcme(env);
+        QFile::remove(env.path(u"Lang/base.lng"_s));
+        appSettings().setValue(u"kvLang1.CurrentLanguage"_s, remembered);
+        Program p(dir);
+        p.waitForStart();
+        QCOMPARE(dialogs.messages.size(), 1);
+        QCOMPARE(p.w->lcClient()->text(), u"Acme"_s);
+        QCOMPARE(p.w->currentLanguage(), u"English"_s);
+        QCOMPARE(p.w->windowTitle(), u"Quotaly 1.0"_s);
+        p.exit();
+    }
+
     void failedLoadChangesNothing()
     {
         test::TestEnv env;

@@ -1,6 +1,7 @@
 // Switching the whole interface to German and back: every window of the program made and shown (offscreen),
 // then the language chosen through the Languages menu. Prints the median of several switches.
 #include "MedianTimer.h"
+#include "app/AppPaths.h"
 #include "app/Forms.h"
 #include "app/TDM.h"
 #include "app/TfQuotaly.h"
@@ -10,8 +11,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 using namespace quotaly;
@@ -19,15 +18,6 @@ using namespace quotaly;
 namespace {
 
 constexpr int kRuns = 9;
-
-QString copyFolder(const QString &from, const QString &to)
-{
-    QDir().mkpath(to);
-    const QDir source(from);
-    for (const QString &name : source.entryList(QDir::Files))
-        QFile::copy(source.filePath(name), to + u'/' + name);
-    return to + u'/';
-}
 
 } // namespace
 
@@ -37,8 +27,9 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir work;
-    const QString data = copyFolder(QStringLiteral(QUOTALY_RUNTIME_DIR "/Data"), work.filePath(QStringLiteral("Data")));
-    copyFolder(QStringLiteral(QUOTALY_RUNTIME_DIR "/Lang"), work.filePath(QStringLiteral("Lang")));
+    const QString data = work.filePath(QStringLiteral("Data/"));
+    copyTree(QStringLiteral(QUOTALY_RUNTIME_DIR "/Data"), data);
+    copyTree(QStringLiteral(QUOTALY_RUNTIME_DIR "/Lang"), work.filePath(QStringLiteral("Lang")));
     const std::unique_ptr<Forms> forms = Forms::create(data);
     forms->DM->saveOnExit = false;
     forms->DM->LoadDataSets();

@@ -27,7 +27,8 @@ bool isWritableDir(const QString &path)
     return info.isDir() && info.isWritable();
 }
 
-// Copies the files of an installed folder into a new per-user folder; returns an error text or empty.
+} // namespace
+
 QString copyTree(const QString &from, const QString &to)
 {
     if (!QFileInfo(from).isDir())
@@ -46,6 +47,8 @@ QString copyTree(const QString &from, const QString &to)
     }
     return {};
 }
+
+namespace {
 
 // Later starts: base.lng belongs to the program and follows the installed one; translations the user may have
 // edited are only added when missing.

@@ -28,4 +28,8 @@ struct AppPaths
     static void setCurrent(const AppPaths &paths);
 };
 
+/// Copies the files of a folder, with its subfolders, into another (created when missing), leaving files that are
+/// there already and making the copies writable for the user. Returns an error text, or empty when all went well.
+QString copyTree(const QString &from, const QString &to);
+
 } // namespace quotaly

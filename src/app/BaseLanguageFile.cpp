@@ -27,35 +27,32 @@ namespace tp = ui::text_properties;
 
 namespace {
 
-// Appends an object's non-empty texts at `level`; list items are keyed by their position.
-void appendTexts(LanguageTree &tree, const QObject *object, int level)
+using Lines = QList<std::pair<int, QString>>;
+
+// An object's non-empty texts as lines at `level`; list items, keyed by their position, one level deeper.
+Lines textLines(const QObject *object, int level)
 {
+    Lines lines;
     for (const QString &name : tp::propertyNames(object)) {
         const QString text = tp::get(object, name).value_or(QString());
         if (!text.isEmpty())
-            tree.append(level, name + u'=' + toLineMarkers(text));
+            lines.append({level, name + u'=' + toLineMarkers(text)});
     }
     for (const QString &list : tp::listNames(object)) {
         const QStringList items = tp::items(object, list);
         if (items.isEmpty())
             continue;
-        tree.append(level, list + u'=' + tp::listKind(list));
+        lines.append({level, list + u'=' + tp::listKind(list)});
         for (int i = 0; i < items.size(); ++i)
-            tree.append(level + 1, QString::number(i) + u'=' + toLineMarkers(items.at(i)));
+            lines.append({level + 1, QString::number(i) + u'=' + toLineMarkers(items.at(i))});
     }
+    return lines;
 }
 
-bool hasTexts(const QObject *object)
+void append(LanguageTree &tree, const Lines &lines)
 {
-    for (const QString &name : tp::propertyNames(object)) {
-        if (!tp::get(object, name).value_or(QString()).isEmpty())
-            return true;
-    }
-    for (const QString &list : tp::listNames(object)) {
-        if (!tp::items(object, list).isEmpty())
-            return true;
-    }
-    return false;
+    for (const auto &[level, text] : lines)
+        tree.append(level, text);
 }
 
 } // namespace
@@ -65,12 +62,13 @@ LanguageTree baseLanguageTree(const QList<QWidget *> &forms, const QList<Dataset
     LanguageTree tree;
     for (QWidget *form : forms) {
         tree.append(0, form->objectName());
-        appendTexts(tree, form, 1);
+        append(tree, textLines(form, 1));
         for (const QObject *component : tp::componentsOf(form)) {
-            if (!hasTexts(component))
+            const Lines lines = textLines(component, 2);
+            if (lines.isEmpty())
                 continue;
             tree.append(1, component->objectName());
-            appendTexts(tree, component, 2);
+            append(tree, lines);
         }
     }
     tree.append(0, QStringLiteral("DM"));

@@ -1,8 +1,8 @@
 // Writes base.lng from the program's windows: quotaly-base-lng DATA_DIR OUT_FILE
+#include "AppPaths.h"
 #include "BaseLanguageFile.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -21,10 +21,10 @@ int main(int argc, char *argv[])
     // The windows are made over a copy of the shipped data, so the data folder itself is never touched.
     QTemporaryDir work;
     const QString data = work.filePath(QStringLiteral("Data/"));
-    QDir().mkpath(data);
-    const QDir shipped(args.at(1));
-    for (const QString &name : shipped.entryList(QDir::Files))
-        QFile::copy(shipped.filePath(name), data + name);
+    if (const QString error = quotaly::copyTree(args.at(1), data); !error.isEmpty()) {
+        err << error << '\n';
+        return 2;
+    }
     QSaveFile out(args.at(2));
     if (!out.open(QIODevice::WriteOnly) || out.write(quotaly::baseLanguageFileOfProgram(data)) < 0 || !out.commit()) {
         err << "Cannot write " << args.at(2) << ": " << out.errorString() << '\n';

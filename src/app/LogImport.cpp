@@ -10,10 +10,7 @@ namespace quotaly {
 
 double roundHalfEven(double value)
 {
-    const double rounded = std::round(value);
-    if (std::fabs(value - std::trunc(value)) == 0.5)
-        return 2.0 * std::round(value / 2.0);
-    return rounded;
+    return std::nearbyint(value); // the default rounding mode sends ties to the even neighbour
 }
 
 namespace {

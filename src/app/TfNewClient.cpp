@@ -8,8 +8,6 @@
 #include "ui/Dialogs.h"
 #include "ui/FormStorage.h"
 
-#include <utility>
-
 #include <QCloseEvent>
 
 namespace quotaly {
@@ -30,6 +28,7 @@ TfNewClient::TfNewClient(Dataset *clients, QWidget *parent)
         edit->setBinding(clients, QString::fromLatin1(field));
     m_ui->DBEdit9->setStyleSheet(QStringLiteral("QLineEdit { color: blue; text-decoration: underline; }"));
     setFixedSize(640, 283);
+    ui::centreWhenFirstShown(this);
 
     connect(m_ui->Button1, &QPushButton::clicked, this, &TfNewClient::Button1Click);
     connect(m_ui->Button2, &QPushButton::clicked, this, &TfNewClient::Button2Click);
@@ -90,8 +89,6 @@ void TfNewClient::closeEvent(QCloseEvent *event)
 
 void TfNewClient::showEvent(QShowEvent *event)
 {
-    if (!std::exchange(m_centred, true))
-        ui::centreOnScreen(this);
     m_closing = false;
     QDialog::showEvent(event);
 }

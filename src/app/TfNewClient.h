@@ -38,7 +38,6 @@ private:
     const std::unique_ptr<Ui::TfNewClient> m_ui;
     Dataset *m_clients;
     bool m_closing = false;
-    bool m_centred = false;
 };
 
 } // namespace quotaly

@@ -24,8 +24,6 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QUrl>
@@ -448,6 +446,20 @@ void TfQuotaly::aLoadFromTradosLogExecute()
     }
 }
 
+bool TfQuotaly::storeTypedValues()
+{
+    bool stored = true;
+    for (Dataset *d : {m_dm->MatchesByClient, m_dm->OptionsByClient}) {
+        try {
+            d->checkBrowseMode();
+        } catch (const Error &e) {
+            ui::dialogs().message(this, e.text());
+            stored = false;
+        }
+    }
+    return stored;
+}
+
 void TfQuotaly::showKeepingClient(const std::function<void()> &show)
 {
     if (!show)
@@ -458,14 +470,8 @@ void TfQuotaly::showKeepingClient(const std::function<void()> &show)
     }
     // Counts and rates typed here are stored first: the other window may move the client row, and typed text
     // that was never stored would go with it.
-    for (Dataset *d : {m_dm->MatchesByClient, m_dm->OptionsByClient}) {
-        try {
-            d->checkBrowseMode();
-        } catch (const Error &e) {
-            ui::dialogs().message(this, e.text());
-            return;
-        }
-    }
+    if (!storeTypedValues())
+        return;
     Dataset *clients = m_dm->Clients;
     const QString name = m_ui->lcClient->currentIndex() >= 0 ? m_ui->lcClient->text() : QString();
     const int row = clients->isActive() ? clients->recNo() : -1;
@@ -512,15 +518,8 @@ void TfQuotaly::aAboutExecute()
 
 void TfQuotaly::closeEvent(QCloseEvent *event)
 {
-    if (m_dm) {
-        for (Dataset *d : {m_dm->MatchesByClient, m_dm->OptionsByClient}) {
-            try {
-                d->checkBrowseMode();
-            } catch (const Error &e) {
-                ui::dialogs().message(this, e.text());
-            }
-        }
-    }
+    if (m_dm)
+        storeTypedValues();
     m_storage->save();
     event->accept();
 }
@@ -535,12 +534,8 @@ bool TfQuotaly::event(QEvent *event)
             layout()->invalidate();
             layout()->activate();
             setFixedSize(sizeHint());
-            // A window grown by its new texts stays on its screen.
-            QList<QRect> areas;
-            for (const QScreen *screen : QGuiApplication::screens())
-                areas << screen->availableGeometry();
-            if (const auto kept = ui::keptOnScreen(frameGeometry(), areas); kept && isVisible())
-                move(*kept);
+            if (isVisible()) // a window grown by its new texts stays on its screen
+                ui::keepOnScreen(this);
         });
     }
     if (event->type() == QEvent::StatusTip) {

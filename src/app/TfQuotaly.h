@@ -81,6 +81,8 @@ private:
     void loadStartLanguage();
     /// Shows another window modally with the typed values stored first and this window's client kept.
     void showKeepingClient(const std::function<void()> &show);
+    /// Stores the counts, rates and options typed in this window; false (after saying why) when a row refused.
+    bool storeTypedValues();
     /// Keeps the total only when it reads as a number; otherwise says so and puts the last good total back.
     bool checkTotal();
     void openUrl(const QString &url);

@@ -10,8 +10,6 @@
 #include "ui/Dialogs.h"
 #include "ui/FormStorage.h"
 
-#include <utility>
-
 #include <QKeyEvent>
 #include <QTableView>
 
@@ -38,6 +36,7 @@ TfCurrency::TfCurrency(Dataset *currency, QWidget *parent)
     grid->setTabWithinRow(true);
     currency->beforePost = [](Dataset &d) { CurrencyBeforePost(d); };
     resize(315, 419);
+    ui::centreWhenFirstShown(this);
 
     connect(m_ui->Button2, &QPushButton::clicked, this, &TfCurrency::NewCurrency);
     connect(m_ui->Button3, &QPushButton::clicked, this, &TfCurrency::Button3Click);
@@ -87,13 +86,6 @@ void TfCurrency::Button1Click()
     } catch (const Error &e) {
         ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
     }
-}
-
-void TfCurrency::showEvent(QShowEvent *event)
-{
-    if (!std::exchange(m_centred, true))
-        ui::centreOnScreen(this);
-    QDialog::showEvent(event);
 }
 
 bool TfCurrency::eventFilter(QObject *watched, QEvent *event)

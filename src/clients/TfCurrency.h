@@ -29,12 +29,10 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    void showEvent(QShowEvent *event) override;
 
 private:
     const std::unique_ptr<Ui::TfCurrency> m_ui;
     Dataset *m_currency;
-    bool m_centred = false;
 };
 
 } // namespace quotaly

@@ -7,8 +7,6 @@
 #include "ui/Dialogs.h"
 #include "ui/FormStorage.h"
 
-#include <utility>
-
 #include <QCloseEvent>
 
 namespace quotaly {
@@ -29,6 +27,7 @@ TfPersonal::TfPersonal(Dataset *personal, QWidget *parent)
     m_ui->DBEdit9->setStyleSheet(QStringLiteral("QLineEdit { color: blue; text-decoration: underline; }"));
     m_ui->DBEdit9->setToolTip(QStringLiteral("Double-click to open the web address"));
     setFixedSize(652, 299);
+    ui::centreWhenFirstShown(this);
 
     connect(m_ui->btnOk, &QPushButton::clicked, this, &TfPersonal::btnOkClick);
     connect(m_ui->btnCancel, &QPushButton::clicked, this, &TfPersonal::btnCancelClick);
@@ -75,8 +74,6 @@ void TfPersonal::closeEvent(QCloseEvent *event)
 
 void TfPersonal::showEvent(QShowEvent *event)
 {
-    if (!std::exchange(m_centred, true))
-        ui::centreOnScreen(this);
     m_closing = false;
     QDialog::showEvent(event);
 }

@@ -38,7 +38,6 @@ private:
     const std::unique_ptr<Ui::TfPersonal> m_ui;
     Dataset *m_personal;
     bool m_closing = false;
-    bool m_centred = false;
 };
 
 } // namespace quotaly

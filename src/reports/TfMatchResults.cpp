@@ -9,11 +9,11 @@
 #include "ui/DataGrid.h"
 #include "ui/DbLookupComboBox.h"
 #include "ui/Dialogs.h"
+#include "ui/FormStorage.h"
 
 #include <QHeaderView>
 #include <QIcon>
 #include <QMenu>
-#include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 
@@ -151,8 +151,7 @@ void TfMatchResults::fitToColumns()
 
 void TfMatchResults::showEvent(QShowEvent *event)
 {
-    if (const QScreen *shown = parentWidget() ? parentWidget()->screen() : screen())
-        move(shown->availableGeometry().center() - rect().center());
+    ui::centreOnScreen(this);
     QDialog::showEvent(event);
 }
 

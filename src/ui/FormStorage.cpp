@@ -21,6 +21,14 @@ const QString kWidth = QStringLiteral("Width");
 const QString kHeight = QStringLiteral("Height");
 const QString kMaximized = QStringLiteral("Maximized");
 
+QList<QRect> screenAreas()
+{
+    QList<QRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens())
+        areas << screen->availableGeometry();
+    return areas;
+}
+
 bool isResizable(const QWidget *window)
 {
     return window->minimumSize() != window->maximumSize();
@@ -68,11 +76,9 @@ void readBounds(const QSettings &settings, QWidget *window)
     }
     const auto left = readInt(settings, kLeft);
     const auto top = readInt(settings, kTop);
-    QList<QRect> areas;
-    for (const QScreen *screen : QGuiApplication::screens())
-        areas << screen->availableGeometry();
     const std::optional<QPoint> kept =
-        left && top ? keptOnScreen(QRect(QPoint(*left, *top), window->frameGeometry().size()), areas) : std::nullopt;
+        left && top ? keptOnScreen(QRect(QPoint(*left, *top), window->frameGeometry().size()), screenAreas())
+                    : std::nullopt;
     if (kept)
         window->move(*kept);
     else
@@ -80,6 +86,23 @@ void readBounds(const QSettings &settings, QWidget *window)
     if (isResizable(window) && settings.value(kMaximized).toString() == u"true")
         window->setWindowState(window->windowState() | Qt::WindowMaximized);
 }
+
+// Centres its window at the first Show, then goes.
+class FirstShowCentring : public QObject
+{
+public:
+    explicit FirstShowCentring(QWidget *window) : QObject(window) { window->installEventFilter(this); }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Show && watched == parent()) {
+            centreOnScreen(static_cast<QWidget *>(watched));
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+};
 
 } // namespace
 
@@ -117,6 +140,17 @@ void centreOnScreen(QWidget *window)
     topLeft.setX(std::max(topLeft.x(), area.left()));
     topLeft.setY(std::max(topLeft.y(), area.top()));
     window->move(topLeft);
+}
+
+void centreWhenFirstShown(QWidget *window)
+{
+    new FirstShowCentring(window);
+}
+
+void keepOnScreen(QWidget *window)
+{
+    if (const auto kept = keptOnScreen(window->frameGeometry(), screenAreas()))
+        window->move(*kept);
 }
 
 // --- FormStorage -------------------------------------------------------------------------------------------

@@ -14,6 +14,10 @@ namespace quotaly::ui {
 
 /// Puts a window in the middle of the available area of its screen (the primary screen when it has none).
 void centreOnScreen(QWidget *window);
+/// Centres a window on its screen the first time it is shown; later shows keep where the user put it.
+void centreWhenFirstShown(QWidget *window);
+/// Moves a window that reaches past its screen wholly back onto it (see keptOnScreen()).
+void keepOnScreen(QWidget *window);
 
 /// Where a window whose frame is `frame` goes so that it lies wholly inside the available area (of those given)
 /// showing most of it; nullopt when no area shows any of it.

@@ -224,13 +224,10 @@ std::optional<QString> get(const QObject *object, const QString &name)
 
 namespace {
 
-// Line breaks as the widgets take them, whether the value came with ":|:" or CR LF.
+// Line breaks as the widgets take them: values arrive with CR LF, as language files apply them.
 QString widgetText(const QString &value)
 {
-    QString text = value;
-    text.replace(QStringLiteral(":|:"), QStringLiteral("\n"));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+    return QString(value).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 void write(QObject *object, const QString &name, const QString &text)

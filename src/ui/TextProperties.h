@@ -44,7 +44,7 @@ QString listKind(const QString &listName);
 
 /// The current text of a property; nullopt when the object has no such text property.
 std::optional<QString> get(const QObject *object, const QString &name);
-/// Sets a text property; ":|:" and CR LF in the value become line breaks. False (and nothing changes) when the
+/// Sets a text property; CR LF in the value becomes a line break. False (and nothing changes) when the
 /// object has no such property, it keeps state, or the value is empty (an empty value is no translation).
 bool set(QObject *object, const QString &name, const QString &value);
 /// Puts back a text exactly as it was read with get(), an empty one included.

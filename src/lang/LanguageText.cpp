@@ -57,7 +57,7 @@ QString toLineMarkers(const QString &text)
 {
     QString stored = text;
     stored.replace(QStringLiteral("\r\n"), kLineMarker);
-    for (const char16_t breakChar : {u'\r', u'\n', u'\x2028'})
+    for (const char16_t breakChar : {u'\r', u'\n', u'\x2028', u'\x2029'})
         stored.replace(QChar(breakChar), kLineMarker);
     return stored;
 }

@@ -37,7 +37,7 @@ LanguageListKind listKind(const QString &line);
 /// A value as it is applied: every ":|:" becomes CR LF.
 QString applyLineMarkers(const QString &value);
 
-/// A text as it is stored in a language file: every line break (CR LF, CR, LF, U+2028) becomes ":|:".
+/// A text as it is stored in a language file: every line break (CR LF, CR, LF, U+2028, U+2029) becomes ":|:".
 QString toLineMarkers(const QString &text);
 
 } // namespace quotaly

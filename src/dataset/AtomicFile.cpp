@@ -20,7 +20,13 @@ QString tryWriteFileAtomically(const QString &path, const QByteArray &bytes)
     };
     if (!file.open(QIODevice::WriteOnly))
         return reason();
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
+    const qint64 written = file.write(bytes);
+    if (written >= 0 && written < bytes.size()) {
+        // A short write sets no error of its own: the disk or the user's file size limit is full.
+        file.cancelWriting();
+        return QStringLiteral("only %1 of %2 bytes could be written; the disk may be full").arg(written).arg(bytes.size());
+    }
+    if (written != bytes.size() || !file.commit()) {
         const QString why = reason();
         file.cancelWriting();
         return why;

@@ -1,12 +1,12 @@
 #include "LanguageFile.h"
 
 #include "LanguageText.h"
+#include "dataset/AtomicFile.h"
 #include "dataset/Windows1252.h"
 
 #include <algorithm>
 
 #include <QFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 namespace quotaly::LanguageFile {
@@ -179,9 +179,9 @@ QByteArray encode(const LanguageTree &tree)
 
 void write(const QString &path, const LanguageTree &tree)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(encode(tree)) < 0 || !file.commit())
-        throw Error(QStringLiteral("Cannot save the language file \"%1\": %2").arg(path, file.errorString()));
+    const QString reason = tryWriteFileAtomically(path, encode(tree));
+    if (!reason.isEmpty())
+        throw Error(QStringLiteral("Cannot save the language file \"%1\": %2").arg(path, reason));
 }
 
 QString encodingName(LanguageEncoding encoding)

@@ -14,6 +14,8 @@
 #include "dataset/Dataset.h"
 #include "lang/LanguageFile.h"
 #include "lang/LanguageText.h"
+#include "lang/TfLangManager.h"
+#include "lang/TfReplace.h"
 #include "lang/TfWait.h"
 #include "support/TfAbout.h"
 #include "support/TfSplash.h"
@@ -92,11 +94,13 @@ QByteArray baseLanguageFileOfProgram(const QString &dataDir)
     TfSplash splash(forms->fQuotaly.get());
     TfAbout about(forms->fQuotaly.get());
     TfWait wait(forms->fQuotaly.get());
+    TfLangManager manager({});
     const QList<QWidget *> windows{forms->fQuotaly.get(),      forms->fPersonal.get(),     forms->fClients.get(),
                                    forms->fNewClient.get(),    forms->fCurrency.get(),     forms->fExportReport.get(),
                                    forms->fMatchResults.get(), forms->fInvoice.get(),      static_cast<QWidget *>(&import),
                                    static_cast<QWidget *>(&splash), static_cast<QWidget *>(&about),
-                                   static_cast<QWidget *>(&wait)};
+                                   static_cast<QWidget *>(&wait),   static_cast<QWidget *>(&manager),
+                                   static_cast<QWidget *>(manager.findDialog())};
     TDM &dm = *forms->DM;
     const QByteArray bytes = LanguageFile::encode(baseLanguageTree(
         windows, {dm.Personal, dm.Clients, dm.Currency, dm.MatchesByClient, dm.OptionsByClient, dm.tmpMatches}));

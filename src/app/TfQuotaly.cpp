@@ -9,6 +9,7 @@
 #include "MatchesSchemaUpgrade.h"
 #include "TDM.h"
 #include "dataset/DisplayFormat.h"
+#include "lang/TfLangManager.h"
 #include "lang/TkvLang.h"
 #include "dataset/Error.h"
 #include "reports/TfExportReport.h"
@@ -85,6 +86,11 @@ void TfQuotaly::FormCreate(const QString &dataDir)
     const QString langDir = QDir::cleanPath(m_dataDir + QStringLiteral("../Lang")) + u'/';
     m_kvLang = new TkvLang(this, langDir);
     m_kvLang->setMenuItem(m_ui->mLanguages);
+    m_kvLang->OpenLanguageManager = [this] {
+        TfLangManager manager({m_kvLang});
+        manager.LangDir = m_kvLang->langDir();
+        manager.showModal();
+    };
     m_kvLang->BuildLanguageMenu();
     m_kvLang->OnLangChange = [this](QAction *) { kvLang1LangChange(); };
     m_storage->addProperty(

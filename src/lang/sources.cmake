@@ -11,4 +11,6 @@ list(APPEND QUOTALY_CORE_SOURCES
 list(APPEND QUOTALY_GUI_SOURCES
     lang/TkvLang.h lang/TkvLang.cpp
     lang/TfWait.h lang/TfWait.cpp
+    lang/TfLangManager.h lang/TfLangManager.cpp lang/TfLangManager.ui
+    lang/TfReplace.h lang/TfReplace.cpp lang/TfReplace.ui
 )

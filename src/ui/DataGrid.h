@@ -5,6 +5,8 @@
 #include "clients/ExportTable.h"
 #include "reports/ReportText.h"
 
+#include <functional>
+
 #include <QPair>
 #include <QPersistentModelIndex>
 #include <QPointer>
@@ -117,6 +119,8 @@ public:
     /// Filters of several columns all apply. An empty contains-text removes the column's filter.
     void setColumnFilter(const QString &field, const QString &text, bool exactValue);
     void clearColumnFilters();
+    /// Hides the dataset rows `accepts` does not take (on top of the column filters); an empty function shows all.
+    void setRowFilter(std::function<bool(int datasetRow)> accepts);
     bool isFiltered() const;
     /// The filter in words, as the filter bar shows it ("City contains \"ro\" and FULLNAME = \"Acme\"").
     QString filterDescription() const;
@@ -160,6 +164,8 @@ public:
     /// Puts the current cell on the dataset's current row in the field's column and opens its editor when the
     /// column can be edited.
     void editField(const QString &field);
+    /// Puts the current cell on a dataset row in a field's column without opening its editor.
+    void setCurrentCell(int datasetRow, const QString &field);
     /// Tab and Shift+Tab stay in the current row, going round its columns.
     void setTabWithinRow(bool on);
     /// The field that names a row: the selection then follows the rows through a reset or reload of the

@@ -33,6 +33,11 @@ void DataGrid::clearColumnFilters()
     updateFilterBar();
 }
 
+void DataGrid::setRowFilter(std::function<bool(int)> accepts)
+{
+    m_proxy->setRowFilter(std::move(accepts));
+}
+
 bool DataGrid::isFiltered() const
 {
     return m_proxy->isFiltered();

@@ -182,6 +182,16 @@ void DataGrid::editField(const QString &field)
         m_view->edit(target);
 }
 
+void DataGrid::setCurrentCell(int datasetRow, const QString &field)
+{
+    setCurrentDatasetRow(datasetRow);
+    const QModelIndex target = viewIndex(datasetRow, columnOf(field));
+    if (!target.isValid())
+        return;
+    m_view->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+    m_view->scrollTo(target);
+}
+
 void DataGrid::setTabWithinRow(bool on)
 {
     static_cast<GridTableView *>(m_view)->setTabWithinRow(on);

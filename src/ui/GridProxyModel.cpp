@@ -291,6 +291,12 @@ void GridProxyModel::clearColumnFilters()
     emitHeaderChanged();
 }
 
+void GridProxyModel::setRowFilter(std::function<bool(int)> accepts)
+{
+    m_rowFilter = std::move(accepts);
+    invalidateRowsFilter();
+}
+
 bool GridProxyModel::isFiltered() const
 {
     resolved();
@@ -304,6 +310,8 @@ bool GridProxyModel::filterAcceptsRow(int sourceRow, const QModelIndex &) const
 
 bool GridProxyModel::acceptsRow(int sourceRow, int ignoredColumn) const
 {
+    if (m_rowFilter && !m_rowFilter(sourceRow))
+        return false;
     const QList<GridColumn> &columns = resolved();
     for (const int c : std::as_const(m_filterColumns)) {
         if (c == ignoredColumn)

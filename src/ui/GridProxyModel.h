@@ -4,6 +4,8 @@
 #include "GridColumn.h"
 #include "dataset/RowCollator.h"
 
+#include <functional>
+
 #include <QBrush>
 #include <QHash>
 #include <QList>
@@ -77,6 +79,8 @@ public:
     /// Sets or (nullopt) removes a column's filter.
     void setColumnFilter(const QString &field, const std::optional<ColumnFilter> &filter);
     void clearColumnFilters();
+    /// Shows only the source rows `accepts` takes, besides the column filters; an empty function takes every row.
+    void setRowFilter(std::function<bool(int sourceRow)> accepts);
     /// True when a column the model shows has a filter.
     bool isFiltered() const;
     /// The texts a column shows on the rows that pass every other column's filter: non-empty, without
@@ -106,6 +110,7 @@ protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
 
 private:
+    std::function<bool(int)> m_rowFilter;
     void invalidateColumns() { m_resolvedValid = false; }
     const QList<GridColumn> &resolved() const;
     const QList<SortKey> &sortKeys() const;

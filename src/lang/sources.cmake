@@ -5,6 +5,7 @@ list(APPEND QUOTALY_CORE_SOURCES
     lang/LanguageLookup.h lang/LanguageLookup.cpp
     lang/LanguageList.h lang/LanguageList.cpp
     lang/LanguageComparison.h lang/LanguageComparison.cpp
+    lang/FindReplace.h lang/FindReplace.cpp lang/SearchPattern.cpp
 )
 
 list(APPEND QUOTALY_GUI_SOURCES

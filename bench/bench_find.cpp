@@ -1,6 +1,6 @@
 // Times the language manager's find and replace on a table of interface texts held in memory: one Find next
 // that walks every cell without a match, the same with a regular expression, and Replace All of a word that
-// stands in every fifth translation.
+// stands in every fifth translation; and how soon a search stops that takes too long.
 // Run: build/bench/bench_find [rows (10000)] [repetitions (11)]
 
 #include "MedianTimer.h"
@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QStringList>
 
 using namespace quotaly;
@@ -86,6 +87,19 @@ int main(int argc, char *argv[])
             replaced = search.replaceCount();
         });
         std::printf("replace all, %d replacements: median %.2f ms\n", replaced, replaceMs);
+
+        // An expression that backtracks for tens of milliseconds in every cell must stop near its budget.
+        for (QStringList &row : table.rows)
+            row[2] = QString(40, u'a') + u'b';
+        QElapsedTimer clock;
+        clock.start();
+        try {
+            findStep(table, QStringLiteral("(a|aa)+$"), 1);
+            std::fprintf(stderr, "a search that takes too long was not stopped\n");
+            return 1;
+        } catch (const Error &) {
+            std::printf("a search that takes too long stopped after %lld ms\n", clock.elapsed());
+        }
     } catch (const Error &error) {
         std::fprintf(stderr, "%s\n", qPrintable(error.text()));
         return 1;

@@ -8,8 +8,11 @@ namespace quotaly {
 
 namespace {
 
-/// How many cells the walk searches between two looks at the clock.
-constexpr int kCellsPerClockCheck = 256;
+/// How many cells the walk searches between two looks at the clock: few while the cells take long (an expression
+/// can backtrack for tens of milliseconds in one cell), up to a few hundred while they are quick.
+constexpr int kFewestCellsPerClockCheck = 8;
+constexpr int kMostCellsPerClockCheck = 256;
+constexpr qint64 kQuickStretchMs = 20;
 
 QString tooLongMessage(std::chrono::milliseconds budget)
 {
@@ -230,6 +233,9 @@ bool FindReplace::step()
         return false;
     QElapsedTimer clock;
     clock.start();
+    qint64 lastLook = 0;
+    int cellsPerLook = kFewestCellsPerClockCheck;
+    int nextLook = cellsPerLook;
     for (int cells = 1;; ++cells) {
         if (AtEnd() || (m_position < 0 && !nextCell()))
             break;
@@ -245,9 +251,16 @@ bool FindReplace::step()
         if (searchCell())
             return true;
         m_position = -1;
-        if (cells % kCellsPerClockCheck == 0 && std::chrono::milliseconds(clock.elapsed()) > searchBudget) {
-            stopWalk();
-            throw Error(tooLongMessage(searchBudget));
+        if (cells == nextLook) {
+            const qint64 now = clock.elapsed();
+            if (std::chrono::milliseconds(now) > searchBudget) {
+                stopWalk();
+                throw Error(tooLongMessage(searchBudget));
+            }
+            cellsPerLook = now - lastLook < kQuickStretchMs ? std::min(cellsPerLook * 2, kMostCellsPerClockCheck)
+                                                            : std::max(cellsPerLook / 2, kFewestCellsPerClockCheck);
+            lastLook = now;
+            nextLook = cells + cellsPerLook;
         }
     }
     stopWalk();

@@ -43,8 +43,9 @@ public:
 /// The dialect: any character stands for itself except "." (any character but CR, LF, U+2028, U+2029), "[...]",
 /// "*", "+", "?", "{min}", "{min,}", "{min,max}", "|", "(...)", "^", "$" and "\" escapes: "\a \b \f \n \r \t \v"
 /// are the control characters 7, 8, 12, 10, 13, 9, 11 (so "\b" is a backspace, not a word boundary);
-/// "\x", "\u", "\X", "\U" followed by hexadecimal digits are a code point; "\p{..}", "\P{..}" are property
-/// classes; any other escaped character stands for itself.
+/// "\x", "\u", "\X", "\U" followed by one to four hexadecimal digits are a code point (two of them naming a
+/// UTF-16 surrogate pair are one character; without a digit the letter stands for itself); "\p{..}", "\pL",
+/// "\P{..}" are property classes; any other escaped character stands for itself. "$" is the end of the text.
 struct SearchPattern
 {
     /// The pattern for QRegularExpression; empty when `error` is set.
@@ -69,7 +70,8 @@ SearchPattern translateSearchPattern(const QString &expression);
 /// only for an anchors-only expression, so a step always moves strictly forward. In replace mode only editable
 /// columns are searched. Replace replaces the match the last step found (whatever the expression or the case of
 /// its letters), if that cell still holds the same text, and the search goes on after the replacement text.
-/// The replacement count covers the whole run, a wrap included.
+/// The replacement count covers the whole run, a wrap included. After the question at the end, the walk goes on
+/// from the other end up to the cell where the run began, so no cell is searched twice in a run.
 class FindReplace
 {
 public:
@@ -109,7 +111,6 @@ public:
     std::chrono::milliseconds searchBudget{3000};
 
 private:
-    // Implementation state (search position, flags, counts, the compiled expression, the last found match).
     struct Found
     {
         int row = -1;
@@ -118,6 +119,24 @@ private:
         int end = 0;
         QString cellText;
     };
+    struct Cell
+    {
+        int row = -1;
+        int column = -1;
+        bool operator==(const Cell &) const = default;
+    };
+
+    void compile();
+    /// One search step: true when it found and showed a match.
+    bool step();
+    bool followTable();
+    bool nextCell();
+    void startAt(int row, int column);
+    bool searchCell();
+    void stopWalk();
+    void replaceFound();
+    void wrap();
+    QString replacementMessage(bool question) const;
 
     SearchTable &m_table;
     SearchPrompts &m_prompts;
@@ -129,14 +148,18 @@ private:
     bool m_forward = true;
     bool m_newSearch = true;
     bool m_wrapped = false;
-    int m_position = -1; ///< where the next match in the current cell may start; -1 when the cell is done
+    int m_position = -1;     ///< where the next match in the current cell may start; -1 when the cell is done
+    bool m_entering = false; ///< the walk has just come to the current cell
     int m_foundCount = 0;
     int m_replaceCount = 0;
+    int m_row = 0;
     int m_curCol = 0;
     bool m_eof = false;
     bool m_bof = false;
-    int m_walkRow = -1; ///< the row the walk left the table on; another current row starts afresh
+    int m_walkRow = -1;           ///< the row the walk left the table on; another current row starts afresh
+    std::optional<Cell> m_origin; ///< the first cell of this run; a wrapped walk ends when it comes back to it
     std::optional<Found> m_found;
+    bool m_compiled = false;
     QRegularExpression m_regex;
     SearchPattern m_pattern;
 };

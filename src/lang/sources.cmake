@@ -6,6 +6,7 @@ list(APPEND QUOTALY_CORE_SOURCES
     lang/LanguageList.h lang/LanguageList.cpp
     lang/LanguageComparison.h lang/LanguageComparison.cpp
     lang/LanguageRows.h lang/LanguageRows.cpp
+    lang/FindReplace.h lang/FindReplace.cpp lang/SearchPattern.cpp
 )
 
 list(APPEND QUOTALY_GUI_SOURCES

@@ -6,6 +6,8 @@ list(APPEND QUOTALY_CORE_SOURCES
     lang/LanguageList.h lang/LanguageList.cpp
     lang/LanguageComparison.h lang/LanguageComparison.cpp
     lang/LanguageRows.h lang/LanguageRows.cpp
+    lang/LanguageCodes.h lang/LanguageCodes.cpp
+    lang/LanguageXliff.h lang/LanguageXliff.cpp
 )
 
 list(APPEND QUOTALY_GUI_SOURCES

@@ -35,7 +35,9 @@ void printUsage(QTextStream &stream)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("quotaly-cli"));
+    // The program's own names, so that the per-user data and language folders are the ones Quotaly uses.
+    QCoreApplication::setOrganizationName(QStringLiteral("Morvane Software"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quotaly"));
     QCoreApplication::setApplicationVersion(QStringLiteral(QUOTALY_VERSION));
 
     QTextStream out(stdout);

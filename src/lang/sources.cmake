@@ -7,6 +7,8 @@ list(APPEND QUOTALY_CORE_SOURCES
     lang/LanguageComparison.h lang/LanguageComparison.cpp
     lang/LanguageRows.h lang/LanguageRows.cpp
     lang/FindReplace.h lang/FindReplace.cpp lang/SearchPattern.cpp
+    lang/LanguageCodes.h lang/LanguageCodes.cpp
+    lang/LanguageXliff.h lang/LanguageXliff.cpp
 )
 
 list(APPEND QUOTALY_GUI_SOURCES

@@ -74,6 +74,78 @@ private slots:
             QVERIFY2(at >= 0, qPrintable(u"missing \""_s + line + u"\" in:\n"_s + run.out));
         }
     }
+    // The XLIFF round trip from the command line: exit codes, messages, and the language file afterwards.
+    void xliff_data()
+    {
+        QTest::addColumn<QStringList>("args"); // after "lang"; run in the language folder
+        QTest::addColumn<QString>("units");    // the trans-units of in.xlf (for German, target-language de)
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QStringList>("printed"); // lines expected in the output and errors, in this order
+        QTest::addColumn<QString>("german");      // German.lng afterwards
+
+        const QString german = u"fMain\n\tCaption=Haupt\n\tHint=\n"_s;
+        const QString unit = u"<trans-unit id=\"fMain.%1\"><source>%2</source><target>%3</target></trans-unit>"_s;
+        QTest::newRow("export a new language")
+            << QStringList{u"export-xliff"_s, u"Italian"_s, u"--out"_s, u"it.xlf"_s} << QString() << 0
+            << QStringList{u"Italian.lng does not exist yet: every text is untranslated."_s,
+                           u"Exported 2 texts to it.xlf (target language it): 0 translated, 0 the same as the English "
+                           "text, 2 untranslated"_s}
+            << german;
+        QTest::newRow("export over a file") << QStringList{u"export-xliff"_s, u"German"_s, u"--out"_s, u"in.xlf"_s}
+                                            << QString() << 2
+                                            << QStringList{u"in.xlf exists already; add --force to replace it"_s}
+                                            << german;
+        QTest::newRow("export, no code known")
+            << QStringList{u"export-xliff"_s, u"Elvish"_s, u"--out"_s, u"e.xlf"_s} << QString() << 1
+            << QStringList{u"give it with --target-language CODE"_s} << german;
+        QTest::newRow("export the base language")
+            << QStringList{u"export-xliff"_s, u"english"_s, u"--out"_s, u"e.xlf"_s} << QString() << 2
+            << QStringList{u"\"english\" is the base language"_s} << german;
+        QTest::newRow("import, some units not applied")
+            << QStringList{u"import-xliff"_s, u"in.xlf"_s}
+            << unit.arg(u"Hint"_s, u"Tip"_s, u"Tipp"_s) + unit.arg(u"Caption"_s, u"Mains"_s, u"Hauptx"_s)
+                   + unit.arg(u"Old"_s, u"Old"_s, u"Alt"_s)
+            << 3
+            << QStringList{u"Language: German"_s, u"Applied: 1"_s, u"Source text changed, not applied (1):"_s,
+                           u"  fMain.Caption"_s, u"Unknown ids, not applied (1):"_s, u"  fMain.Old"_s, u"Written: "_s}
+            << u"fMain\n\tCaption=Haupt\n\tHint=Tipp\n"_s;
+        QTest::newRow("import a broken file") << QStringList{u"import-xliff"_s, u"in.xlf"_s}
+                                              << unit.arg(u"Hint"_s, u"Tip"_s, u"Tipp</target>"_s) << 2
+                                              << QStringList{u"Not a readable XLIFF file: line 1"_s} << german;
+        QTest::newRow("import into --language, nothing to apply")
+            << QStringList{u"import-xliff"_s, u"in.xlf"_s, u"--language"_s, u"Italian"_s}
+            << unit.arg(u"Hint"_s, u"Tip"_s, QString()) << 0
+            << QStringList{u"Language: Italian"_s, u"Untranslated, left as they were: 1"_s, u"Nothing applied: "_s}
+            << german;
+    }
+
+    void xliff()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, units);
+        QFETCH(int, exitCode);
+        QFETCH(QStringList, printed);
+        QFETCH(QString, german);
+        test::TestEnv env;
+        LanguageFile::write(env.path(u"base.lng"_s), LanguageFile::parse(u"fMain\n\tCaption=Main\n\tHint=Tip\n"_s));
+        LanguageFile::write(env.path(u"German.lng"_s), LanguageFile::parse(u"fMain\n\tCaption=Haupt\n\tHint=\n"_s));
+        env.write(u"in.xlf"_s, (u"<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\"><file original=\""
+                                "German.lng\" source-language=\"en\" datatype=\"plaintext\"><body>"_s
+                                + units + u"</body></file></xliff>"_s).toUtf8());
+
+        QVERIFY(QDir::setCurrent(env.dir()));
+        const test::CliRun run = test::runCli(QStringList{u"lang"_s} + args + QStringList{u"--lang-dir"_s, u"."_s});
+        QCOMPARE(run.exitCode, exitCode);
+        const QString output = run.out + run.err;
+        qsizetype at = 0;
+        for (const QString &line : printed) {
+            at = output.indexOf(line, at);
+            QVERIFY2(at >= 0, qPrintable(u"missing \""_s + line + u"\" in:\n"_s + output));
+        }
+        QCOMPARE(LanguageFile::readText(env.path(u"German.lng"_s)).replace(u"\r\n"_s, u"\n"_s), german);
+        if (exitCode == 0 && args.first() == u"export-xliff")
+            QVERIFY(QFile::exists(env.path(args.at(3))));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestLangCli)

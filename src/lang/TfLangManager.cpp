@@ -3,9 +3,11 @@
 #include "LanguageFile.h"
 #include "LanguageList.h"
 #include "LanguageText.h"
+#include "LanguageXliff.h"
 #include "TfReplace.h"
 #include "TfWait.h"
 #include "TkvLang.h"
+#include "dataset/AtomicFile.h"
 #include "dataset/Error.h"
 #include "ui/DataGrid.h"
 #include "ui/Dialogs.h"
@@ -746,10 +748,65 @@ bool TfLangManager::eventFilter(QObject *watched, QEvent *event)
 
 void TfLangManager::aExportXliffExecute()
 {
+    if (m_shownLanguage.isEmpty() || m_busy)
+        return;
+    QString code = guessLanguageCode(m_shownLanguage);
+    if (code.isEmpty()) {
+        const std::optional<QString> typed = ui::dialogs().input(
+            this, m_ui->aExportXliff->text(),
+            QStringLiteral("Language code of %1 (for example de, fr or pt-BR)").arg(m_shownLanguage), {});
+        if (!typed)
+            return;
+        code = typed->trimmed();
+    }
+    const QString fileName = ui::dialogs().saveFileName(
+        this, m_ui->aExportXliff->text(), QDir::home().filePath(m_shownLanguage + QStringLiteral(".xlf")),
+        QStringLiteral("XLIFF files (*.xlf *.xliff);;All files (*)"));
+    if (fileName.isEmpty())
+        return;
+    try {
+        m_rows.dataset().checkBrowseMode();
+        writeFileAtomically(fileName, exportXliff(m_rows, code, m_shownLanguage + QStringLiteral(".lng")));
+        setStatus(QStringLiteral("Exported to %1").arg(QDir::toNativeSeparators(fileName)));
+    } catch (const Error &e) {
+        ui::dialogs().message(this, e.text(), ui::Dialogs::Kind::Error);
+    }
 }
 
 void TfLangManager::aImportXliffExecute()
 {
+    if (m_shownLanguage.isEmpty() || m_busy)
+        return;
+    const QString fileName = ui::dialogs().openFileName(this, m_ui->aImportXliff->text(), QDir::homePath(),
+                                                        QStringLiteral("XLIFF files (*.xlf *.xliff);;All files (*)"));
+    if (fileName.isEmpty())
+        return;
+    XliffImport result;
+    try {
+        m_rows.dataset().checkBrowseMode();
+        result = importXliff(readWholeFile(fileName), m_rows);
+    } catch (const Error &e) {
+        ui::dialogs().message(this, e.text() + QStringLiteral("\nNo translation was changed."), ui::Dialogs::Kind::Error);
+        return;
+    }
+    updateActions();
+    showCurrentRow();
+    // Long lists are cut: the window cannot show thousands of ids, and the first ones tell what happened.
+    const auto ids = [](const QStringList &list) {
+        return list.size() <= 10 ? list.join(QStringLiteral(", "))
+                                 : list.mid(0, 10).join(QStringLiteral(", ")) + QStringLiteral(" and %1 more").arg(list.size() - 10);
+    };
+    QString text = QStringLiteral("%1 translations taken from %2; save to keep them.")
+                       .arg(result.applied.size())
+                       .arg(QDir::toNativeSeparators(fileName));
+    if (!result.changedSource.isEmpty())
+        text += QStringLiteral("\nNot taken, the English text has changed since the export: ") + ids(result.changedSource);
+    if (!result.unknown.isEmpty())
+        text += QStringLiteral("\nNot taken, no such text: ") + ids(result.unknown);
+    if (!result.repeated.isEmpty())
+        text += QStringLiteral("\nNot taken, a second unit of the same text: ") + ids(result.repeated);
+    ui::dialogs().message(this, text,
+                          result.hasProblems() ? ui::Dialogs::Kind::Warning : ui::Dialogs::Kind::Information);
 }
 
 } // namespace quotaly

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRadioButton>
 
 using namespace quotaly;
@@ -41,6 +42,21 @@ public:
 private:
     rlimit m_old{};
 };
+
+// What a CAT tool does to the exported file: a target filled in, everything else as it was.
+const char *const kFillTarget = R"(
+import sys, xml.etree.ElementTree as ET
+ns = 'urn:oasis:names:tc:xliff:document:1.2'
+ET.register_namespace('', ns)
+tree = ET.parse(sys.argv[1])
+for unit in tree.getroot().iter('{%s}trans-unit' % ns):
+    if unit.get('id') == 'fQuotaly.aMatchResults.Caption':
+        target = unit.find('{%s}target' % ns)
+        if target is None:
+            target = ET.SubElement(unit, '{%s}target' % ns)
+        target.text = 'Rechnen'
+tree.write(sys.argv[1], encoding='UTF-8', xml_declaration=True)
+)";
 
 int rowWithKey(TfLangManager &m, const QString &key)
 {
@@ -149,6 +165,19 @@ void tst_LangManager::translatorSession()
     QCOMPARE(TestEnv::read(file), before);
     QVERIFY(m.isVisible());
     QCOMPARE(m.rows().translation(hint), u"Ende"_s);
+
+    // A round trip through a CAT tool: exported, one target filled in by another program, taken back and saved.
+    const QString xlf = env.path(u"Test.xlf"_s);
+    dialogs.fileNames = {xlf, xlf};
+    dialogs.inputs = {u"de"_s}; // "Test" is no language name a code can be guessed from
+    m.aExportXliffExecute();
+    QProcess python;
+    python.start(u"python3"_s, {u"-c"_s, QString::fromLatin1(kFillTarget), xlf});
+    QVERIFY2(python.waitForFinished() && python.exitCode() == 0, python.readAllStandardError().constData());
+    m.aImportXliffExecute();
+    QVERIFY2(dialogs.messages.last().startsWith(u"1 translations taken from"_s), qPrintable(dialogs.messages.last()));
+    m.aSaveLangFilesExecute();
+    QVERIFY(LanguageFile::readText(file).contains(u"\taMatchResults\r\n\t\tCaption=Rechnen\r\n"_s));
 
     // Removing the language the program shows: file and menu entry gone, the program back in English.
     dialogs.answers = {true};

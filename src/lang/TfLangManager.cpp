@@ -25,15 +25,23 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSettings>
 #include <QTableView>
 #include <QTextCursor>
 #include <QToolBar>
 #include <QWheelEvent>
+
+// Resources of a static library have to be pulled in by name, and only from the global namespace.
+static void initLangResources()
+{
+    Q_INIT_RESOURCE(lang);
+}
 
 namespace quotaly {
 
@@ -109,6 +117,7 @@ private:
 TfLangManager::TfLangManager(const QList<TkvLang *> &languages, QWidget *parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::TfLangManager>())
 {
+    initLangResources();
     m_ui->setupUi(this);
     for (TkvLang *language : languages)
         m_languages << language;
@@ -147,7 +156,7 @@ ui::DataGrid *TfLangManager::dbgLang() const
 void TfLangManager::buildToolBar()
 {
     QToolBar *bar = m_ui->ToolBar1;
-    bar->setToolButtonStyle(Qt::ToolButtonFollowStyle);
+    bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     bar->addAction(m_ui->aSaveLangFiles);
     bar->addSeparator();
     bar->addAction(m_ui->aAddLang);
@@ -171,10 +180,16 @@ void TfLangManager::buildToolBar()
     bar->addSeparator();
     for (QAction *action : {m_ui->aUndo, m_ui->EditCut1, m_ui->EditCopy1, m_ui->EditPaste1})
         bar->addAction(action);
-    // Without an icon theme the buttons show their captions.
-    for (QAction *action : bar->actions()) {
-        if (action->icon().isNull() && !action->isSeparator())
-            action->setIconText(action->text());
+    // The desktop theme's icons, else the ones shipped with the program.
+    const std::pair<QAction *, const char *> icons[] = {
+        {m_ui->aSaveLangFiles, "document-save"}, {m_ui->aAddLang, "list-add"},
+        {m_ui->aDelLang, "list-remove"},          {m_ui->aFindPriorUnTransl, "go-up"},
+        {m_ui->aFindNextUnTransl, "go-down"},     {m_ui->aUndo, "edit-undo"},
+        {m_ui->EditCut1, "edit-cut"},             {m_ui->EditCopy1, "edit-copy"},
+        {m_ui->EditPaste1, "edit-paste"}};
+    for (const auto &[action, name] : icons) {
+        const QString icon = QString::fromLatin1(name);
+        action->setIcon(QIcon::fromTheme(icon, QIcon(QStringLiteral(":/quotaly/lang/icons/%1.svg").arg(icon))));
     }
 }
 
@@ -293,7 +308,20 @@ void TfLangManager::showEvent(QShowEvent *event)
     ListLanguageFiles(LangDir);
     LoadLangFile(LangDir + kBaseLanguageFile.toString(), -1);
     LoadPlacement();
+    fitToScreen();
     FitColumns();
+}
+
+void TfLangManager::fitToScreen()
+{
+    // On a small screen or a large scale the designed size would reach past the screen's edges.
+    const QRect area = screen()->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize room = area.size() - frame;
+    setMinimumSize(minimumSize().boundedTo(room));
+    if (width() > room.width() || height() > room.height())
+        resize(size().boundedTo(room));
+    ui::keepOnScreen(this);
 }
 
 void TfLangManager::ListLanguageFiles(const QString &folder)

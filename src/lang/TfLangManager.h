@@ -103,6 +103,7 @@ private:
     int currentDisplayRow() const;
     void goToDisplayRow(int row);
     void applyToProgram(const QString &language);
+    void fitToScreen();
     void editTranslationFromPane();
     void standardEdit(const char *slot, int key);
 

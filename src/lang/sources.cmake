@@ -16,4 +16,5 @@ list(APPEND QUOTALY_GUI_SOURCES
     lang/TfWait.h lang/TfWait.cpp
     lang/TfLangManager.h lang/TfLangManager.cpp lang/TfLangManager.ui
     lang/TfReplace.h lang/TfReplace.cpp lang/TfReplace.ui
+    lang/lang.qrc
 )

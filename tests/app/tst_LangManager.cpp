@@ -75,6 +75,7 @@ class tst_LangManager : public QObject
 private slots:
     void init() { TestEnv::clearSettings(); }
     void translatorSession();
+    void titlesAndUntranslatedRows();
 };
 
 void tst_LangManager::translatorSession()
@@ -189,6 +190,64 @@ void tst_LangManager::translatorSession()
     QCOMPARE(p.find<QAction>("aMatchResults")->text(), u"Calculate"_s);
     QVERIFY(m.close());
     p.exit();
+}
+
+// The title sort cycle and the two untranslated searches, on a small language folder of its own.
+void tst_LangManager::titlesAndUntranslatedRows()
+{
+    TestEnv env;
+    const QString dir = env.dir() + u'/';
+    LanguageFile::write(dir + u"base.lng"_s, LanguageFile::parse(u"f\n\ta\n\t\tCaption=Beta\n\t\tHint= \n\tb\n"
+                                                                   "\t\tCaption=Alpha\n\tc\n\t\tCaption=Gamma\n\td\n"
+                                                                   "\t\tCaption=Delta\n"_s));
+    LanguageFile::write(dir + u"X.lng"_s, LanguageFile::parse(u"f\n\ta\n\t\tCaption=<<untranslated>>\n\tb\n"
+                                                                "\t\tCaption=Alpha\n\tc\n\t\tCaption=G\n\td\n"
+                                                                "\t\tCaption=<<untranslated>>\n"_s));
+    ScriptedDialogs dialogs;
+    TfLangManager m({});
+    m.LangDir = dir;
+    m.show();
+    m.cbCurLang()->setCurrentIndex(0);
+    ui::DataGrid *grid = m.dbgLang();
+    const QString value = LanguageRows::kValueField.toString();
+    const auto shown = [&] {
+        QStringList values;
+        for (int row : grid->displayedDatasetRows())
+            values << m.rows().value(row);
+        return values.join(u',');
+    };
+    QCOMPARE(shown(), u"Beta,Alpha,Gamma,Delta"_s); // file order, the one-space hint hidden
+    m.dbgLangTitleClick(0); // the first click on Property counts as the second on the column sorted last
+    QCOMPARE(grid->columnTitle(LanguageRows::kPropertyField.toString()), u"Property (up) "_s);
+
+    const struct
+    {
+        int column;
+        QString order, title;
+    } clicks[] = {{1, u"Alpha,Beta,Delta,Gamma"_s, u"Value (down) "_s},
+                  {1, u"Gamma,Delta,Beta,Alpha"_s, u"Value (up) "_s},
+                  {1, u"Beta,Alpha,Gamma,Delta"_s, u"Value"_s}};
+    for (const auto &click : clicks) {
+        m.dbgLangTitleClick(click.column);
+        QCOMPARE(shown(), click.order);
+        QCOMPARE(grid->columnTitle(value), click.title);
+    }
+    const QString stops = [&] {
+        QStringList seen;
+        grid->setCurrentDatasetRow(2);
+        for (int i = 0; i < 3; ++i) {
+            m.aFindNextUnTranslExecute();
+            seen << m.rows().value(m.rows().dataset().recNo());
+        }
+        for (int i = 0; i < 3; ++i) {
+            m.aFindPriorUnTranslExecute();
+            seen << m.rows().value(m.rows().dataset().recNo());
+        }
+        return seen.join(u',');
+    }();
+    // Down stops at "<<untranslated>>" and at a copy of the English text; up only at "<<untranslated>>".
+    QCOMPARE(stops, u"Alpha,Delta,Delta,Beta,Beta,Beta"_s);
+    QVERIFY(!m.findChild<QAction *>(u"aFindPriorUnTransl"_s)->isEnabled());
 }
 
 QTEST_MAIN(tst_LangManager)

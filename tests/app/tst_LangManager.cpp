@@ -180,6 +180,14 @@ void tst_LangManager::translatorSession()
     m.aSaveLangFilesExecute();
     QVERIFY(LanguageFile::readText(file).contains(u"\taMatchResults\r\n\t\tCaption=Rechnen\r\n"_s));
 
+    // Choosing another language saves the changes of the one shown first.
+    m.dbgLang()->setCurrentDatasetRow(hint);
+    translated->selectAll();
+    QTest::keyClicks(translated, u"Schluss"_s);
+    m.cbCurLang()->setCurrentIndex(m.cbCurLang()->findText(u"German"_s));
+    QVERIFY(LanguageFile::readText(file).contains(u"\t\tHint=Schluss\r\n"_s));
+    m.cbCurLang()->setCurrentIndex(m.cbCurLang()->findText(u"Test"_s));
+
     // Removing the language the program shows: file and menu entry gone, the program back in English.
     dialogs.answers = {true};
     m.aDelLangExecute();

@@ -10,9 +10,6 @@
 #include "lang/TkvLang.h"
 #include "ui/DataGrid.h"
 
-#include <csignal>
-#include <sys/resource.h>
-
 #include <QAction>
 #include <QComboBox>
 #include <QPlainTextEdit>
@@ -24,24 +21,6 @@ using namespace quotaly::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Files larger than `bytes` cannot be written while it lives (a disk that is full, as far as saving goes).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 
 // What a CAT tool does to the exported file: a target filled in, everything else as it was.
 const char *const kFillTarget = R"(
@@ -158,7 +137,7 @@ void tst_LangManager::translatorSession()
     translated->selectAll();
     QTest::keyClicks(translated, u"Ende"_s);
     {
-        const FileSizeLimit full(1024);
+        const FileSizeLimit full(1024); // a full disk
         m.aSaveLangFilesExecute();
         QVERIFY(m.close() == false);
     }

@@ -1,5 +1,9 @@
 #include "TestEnv.h"
 
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -73,6 +77,53 @@ QByteArray fixture(const QString &relativePath)
     if (!f.open(QIODevice::ReadOnly))
         qFatal("missing fixture %s", qPrintable(relativePath));
     return f.readAll();
+}
+
+namespace {
+constexpr uid_t kNobody = 65534;
+} // namespace
+
+Unprivileged::Unprivileged()
+{
+    if (::geteuid() != 0)
+        return;
+    // Real and effective ids both, so that access() checks agree with the system's; root stays the saved id, which
+    // lets the destructor take its rights back. The group first: without root it could no longer be changed.
+    m_ok = ::setresgid(kNobody, kNobody, 0) == 0 && ::setresuid(kNobody, kNobody, 0) == 0;
+    m_dropped = m_ok;
+    if (!m_ok)
+        (void)::setresgid(0, 0, 0);
+}
+
+Unprivileged::~Unprivileged()
+{
+    if (m_dropped && (::setresuid(0, 0, 0) != 0 || ::setresgid(0, 0, 0) != 0))
+        qFatal("could not take root's rights back");
+}
+
+FileSizeLimit::FileSizeLimit(qint64 bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    m_old = qint64(limit.rlim_cur);
+    limit.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = rlim_t(m_old);
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+void openToEveryone(const QString &path)
+{
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                    QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                                    QFile::ExeOther);
 }
 
 } // namespace quotaly::test

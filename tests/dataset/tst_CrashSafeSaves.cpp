@@ -2,6 +2,7 @@
 // over and over, two versions taking turns, and is killed with SIGKILL at random moments. After every kill each file
 // must read back as one whole version, the old or the new, never a mix or a cut.
 #include "clients/ExportFile.h"
+#include "common/TestEnv.h"
 #include "dataset/Dataset.h"
 #include "lang/LanguageFile.h"
 
@@ -19,6 +20,7 @@
 #include <QThread>
 
 using namespace quotaly;
+Q_DECLARE_METATYPE(std::function<void(const QString &)>)
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -122,6 +124,8 @@ class tst_CrashSafeSaves : public QObject
 
 private slots:
     void killedWhileSaving();
+    void fullDisk_data();
+    void fullDisk();
 };
 
 void tst_CrashSafeSaves::killedWhileSaving()
@@ -171,6 +175,46 @@ void tst_CrashSafeSaves::killedWhileSaving()
     qInfo("%d of %d kills interrupted a save", killsMidSave, kKills);
     // Most kills must have hit a save under way, or the test proved nothing.
     QVERIFY2(killsMidSave > kKills / 4, qPrintable(u"only %1 kills interrupted a save"_s.arg(killsMidSave)));
+}
+
+// Every kind of save on a full disk: one clear message, the previous file as it was, and the next save works.
+void tst_CrashSafeSaves::fullDisk_data()
+{
+    QTest::addColumn<std::function<void(const QString &)>>("save");
+    QTest::newRow("data file") << std::function<void(const QString &)>([](const QString &path) {
+        Dataset dataset(u"Clients"_s);
+        dataset.loadFromPacket(clients(1));
+        dataset.saveToFile(path);
+    });
+    QTest::newRow("language file") << std::function<void(const QString &)>(
+        [](const QString &path) { LanguageFile::write(path, language(1)); });
+    QTest::newRow("client export") << std::function<void(const QString &)>(
+        [](const QString &path) { writeExportFile(path, ExportFormat::Csv, exportTable(1)); });
+}
+
+void tst_CrashSafeSaves::fullDisk()
+{
+    QFETCH(std::function<void(const QString &)>, save);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"file"_s);
+    const QByteArray old("the previous version");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+    file.close();
+    QString message;
+    {
+        const test::FileSizeLimit full(4096);
+        try {
+            save(path);
+        } catch (const Error &e) {
+            message = e.text();
+        }
+    }
+    QVERIFY2(message.contains(u"the disk may be full"_s) && message.contains(path), qPrintable(message));
+    QCOMPARE(bytesOf(path), old);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"file"_s});
+    save(path); // room again: the save goes through
+    QVERIFY(bytesOf(path) != old);
 }
 
 int main(int argc, char *argv[])

@@ -3,6 +3,7 @@
 #include "TTradosReader.h"
 #include "dataset/Error.h"
 
+#include <charconv>
 #include <cmath>
 
 #include <QHash>
@@ -94,20 +95,60 @@ int analysisRowOfLabel(QStringView label)
     return rowsByLabel().value(labelKey(label), kUnknownCategory);
 }
 
-double readCount(QStringView text, const QString &where)
+std::optional<double> parseCount(QStringView text)
 {
     const QStringView trimmed = text.trimmed();
-    QString number = trimmed.toString();
-    if (!number.contains(u'.') && number.count(u',') == 1)
-        number.replace(u',', u'.');
-    bool ok = false;
-    const double value = trimmed.isEmpty() ? 0 : number.toDouble(&ok);
-    if (!trimmed.isEmpty() && (!ok || !std::isfinite(value)))
-        throw Error(QStringLiteral("%1 holds \"%2\" where a number belongs.").arg(where, trimmed.left(40).toString()));
-    if (value < 0 || value > kLargestCount)
-        throw Error(QStringLiteral("%1 holds the count %2, which no analysis of a job has.")
-                        .arg(where, trimmed.left(40).toString()));
+    if (trimmed.isEmpty())
+        return 0.0;
+    // Most counts are whole numbers: up to 12 digits give the value exactly, and within the largest count.
+    if (trimmed.size() <= 12) {
+        qint64 whole = 0;
+        qsizetype i = 0;
+        for (; i < trimmed.size() && trimmed[i] >= u'0' && trimmed[i] <= u'9'; ++i)
+            whole = whole * 10 + (trimmed[i].unicode() - u'0');
+        if (i == trimmed.size())
+            return double(whole);
+    }
+    // Counts are short: digits, one decimal separator, perhaps an exponent. Longer text is no count.
+    constexpr qsizetype kLongest = 32;
+    if (trimmed.size() > kLongest)
+        return std::nullopt;
+    char ascii[kLongest];
+    bool separatorSeen = false;
+    for (qsizetype i = 0; i < trimmed.size(); ++i) {
+        const char16_t c = trimmed[i].unicode();
+        if ((c == u',' || c == u'.') && !separatorSeen) {
+            separatorSeen = true;
+            ascii[i] = '.';
+        } else if ((c >= u'0' && c <= u'9') || c == u'e' || c == u'E' || c == u'+' || c == u'-') {
+            ascii[i] = char(c);
+        } else {
+            return std::nullopt;
+        }
+    }
+    double value = 0;
+    const auto [end, error] = std::from_chars(ascii, ascii + trimmed.size(), value);
+    if (error != std::errc() || end != ascii + trimmed.size() || !std::isfinite(value) || value < 0 ||
+        value > kLargestCount)
+        return std::nullopt;
     return value;
+}
+
+void failCount(QStringView text, const QString &where)
+{
+    const QString shown = text.trimmed().left(40).toString();
+    bool isNumber = false;
+    shown.toDouble(&isNumber);
+    if (isNumber)
+        throw Error(QStringLiteral("%1 holds the count %2, which no analysis of a job has.").arg(where, shown));
+    throw Error(QStringLiteral("%1 holds \"%2\" where a number belongs.").arg(where, shown));
+}
+
+double readCount(QStringView text, const QString &where)
+{
+    if (const std::optional<double> value = parseCount(text))
+        return *value;
+    failCount(text, where);
 }
 
 QString unknownReportMessage(const QString &fileName)

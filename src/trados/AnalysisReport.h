@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
 #include <QList>
 #include <QString>
@@ -65,8 +66,14 @@ struct AnalysisReport
 /// kUnknownCategory for a label none of them uses.
 int analysisRowOfLabel(QStringView label);
 
-/// Reads a count of a report: digits with an optional "." or "," decimal separator (memoQ writes "5,82").
-/// Refuses negative, non-numeric and implausibly large values with an Error naming `where`.
+/// Reads a count of a report: digits with an optional "." or "," decimal separator (memoQ writes "5,82"); blanks
+/// around it are ignored and an empty text is 0. nullopt for negative, non-numeric and implausibly large values.
+std::optional<double> parseCount(QStringView text);
+
+/// Throws the Error for a text parseCount refused, naming `where` (the file and line).
+[[noreturn]] void failCount(QStringView text, const QString &where);
+
+/// parseCount, throwing through failCount.
 double readCount(QStringView text, const QString &where);
 
 /// "No analysis table found in FILE." and which formats are read; one message for every file Quotaly cannot read

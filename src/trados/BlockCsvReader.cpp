@@ -3,6 +3,8 @@
 #include "TextLineReader.h"
 #include "dataset/Error.h"
 
+#include <list>
+
 #include <QDir>
 
 namespace quotaly {
@@ -53,6 +55,56 @@ QString withoutBom(const QString &line)
     return line.startsWith(QChar(0xFEFF)) ? line.sliced(1) : line;
 }
 
+/// Splits lines into views of their cells; only a quoted cell holding a doubled quote is copied (into storage kept
+/// for the line).
+class CsvCells
+{
+public:
+    const QList<QStringView> &split(QStringView line, QChar separator)
+    {
+        m_views.clear();
+        m_copies.clear();
+        if (!line.contains(u'"')) {
+            for (const QStringView cell : line.tokenize(separator))
+                m_views.append(cell);
+            return m_views;
+        }
+        qsizetype pos = 0;
+        for (;;) {
+            qsizetype end = line.indexOf(separator, pos);
+            const QStringView raw = line.sliced(pos, (end < 0 ? line.size() : end) - pos);
+            if (raw.trimmed().startsWith(u'"')) {
+                // The cell runs to the separator after its closing quote, wherever that is.
+                const qsizetype open = line.indexOf(u'"', pos);
+                qsizetype close = open + 1;
+                bool doubled = false;
+                while ((close = line.indexOf(u'"', close)) >= 0 && close + 1 < line.size() && line[close + 1] == u'"') {
+                    doubled = true;
+                    close += 2;
+                }
+                if (close < 0)
+                    close = line.size();
+                end = line.indexOf(separator, close);
+                if (doubled) {
+                    m_copies.push_back(splitCsvLine(line.sliced(pos, (end < 0 ? line.size() : end) - pos), separator).first());
+                    m_views.append(m_copies.back());
+                } else {
+                    m_views.append(line.sliced(open + 1, close - open - 1));
+                }
+            } else {
+                m_views.append(raw);
+            }
+            if (end < 0)
+                return m_views;
+            pos = end + 1;
+        }
+    }
+
+private:
+    QList<QStringView> m_views;
+    std::list<QString> m_copies; // views into them stay valid while more are added
+};
+
 class BlockCsvParser
 {
 public:
@@ -70,11 +122,12 @@ public:
         report.hasCharacters = m_charactersInEveryCategory;
         QString line;
         qsizetype lineNumber = 2;
+        CsvCells cells;
         while (lines.readLine(line)) {
             ++lineNumber;
-            if (line.trimmed().isEmpty())
+            if (QStringView(line).trimmed().isEmpty())
                 continue;
-            report.files.append(readFile(splitCsvLine(line, m_kind.separator), lineNumber));
+            report.files.append(readFile(cells.split(line, m_kind.separator), lineNumber));
         }
         if (report.files.isEmpty())
             fail(QStringLiteral("it holds no line of counts"));
@@ -128,17 +181,19 @@ private:
             fail(QStringLiteral("its heading names no category"));
     }
 
-    AnalysisFile readFile(const QStringList &cells, qsizetype lineNumber) const
+    AnalysisFile readFile(const QList<QStringView> &cells, qsizetype lineNumber) const
     {
         if (cells.size() < m_usedColumns)
             fail(QStringLiteral("line %1 has %2 of its %3 columns").arg(lineNumber).arg(cells.size()).arg(m_usedColumns));
-        AnalysisFile file{cells.first().trimmed(), {}};
-        const QString where = QStringLiteral("Line %1 of %2").arg(lineNumber).arg(QDir::toNativeSeparators(m_fileName));
+        AnalysisFile file{cells.first().trimmed().toString(), {}};
         for (int i = 0; i < m_usedColumns; ++i) {
             const Column &column = m_columns[i];
             if (column.field == Field::Ignored)
                 continue;
-            const double value = readCount(cells[i], where);
+            const std::optional<double> parsed = parseCount(cells[i]);
+            if (!parsed)
+                failCount(cells[i], QStringLiteral("Line %1 of %2").arg(lineNumber).arg(QDir::toNativeSeparators(m_fileName)));
+            const double value = *parsed;
             AnalysisCounts &counts = file.rows[column.row];
             switch (column.field) {
             case Field::Segments:

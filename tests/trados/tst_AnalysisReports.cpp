@@ -171,7 +171,10 @@ private slots:
         const QByteArray studio = test::fixture(u"trados/reports/studio_locked_internal.xml"_s);
         const QByteArray wordfast = test::fixture(u"trados/reports/wordfast.csv"_s);
         const QString unknown = u"No analysis table found in"_s;
-        QTest::newRow("truncated XML") << "job.xml" << studio.left(studio.size() / 2) << "Premature end of document";
+        QTest::newRow("truncated XML") << "job.xml" << studio.left(studio.size() / 2) << "cut short";
+        QTest::newRow("XML cut after a tag") << "job.xml" << studio.left(studio.lastIndexOf("</file>")) << "cut short";
+        QTest::newRow("crossed elements") << "job.xml" << QByteArray(studio).replace("</analyse></file>", "</file></analyse>")
+                                          << "closes no open element";
         QTest::newRow("XML of another kind") << "job.xml" << QByteArray("<?xml version=\"1.0\"?><project/>") << unknown;
         QTest::newRow("negative count") << "job.xml" << QByteArray(studio).replace("words=\"43\"", "words=\"-43\"")
                                         << "-43";

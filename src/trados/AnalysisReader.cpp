@@ -7,6 +7,8 @@
 #include "TextReports.h"
 #include "dataset/Error.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -43,6 +45,15 @@ QStringList firstLines(const QString &start, bool wholeFile)
             line.chop(1);
     }
     return lines;
+}
+
+// Text has few control characters; a file with many is binary (a TM, an archive, a picture), whatever its name.
+bool looksBinary(QStringView start)
+{
+    const qsizetype controls = std::count_if(start.begin(), start.end(), [](QChar c) {
+        return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+    });
+    return controls > start.size() / 20;
 }
 
 AnalysisReport fromTradosLog(const TTradosReader &reader, const QString &extension)
@@ -105,7 +116,7 @@ std::optional<AnalysisReport> readAnalysisReport(const QString &fileName, const 
 
     const int dot = info.fileName().lastIndexOf(u'.');
     const QString extension = dot < 0 ? QString() : info.fileName().sliced(dot).toUpper();
-    if (extension != u".LOG" && extension != u".TXT" && extension != u".CSV")
+    if ((extension != u".LOG" && extension != u".TXT" && extension != u".CSV") || looksBinary(start))
         throw Error(unknownReportMessage(fileName));
     file.close();
     TTradosReader reader(sink);

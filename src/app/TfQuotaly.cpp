@@ -435,17 +435,23 @@ void TfQuotaly::aLoadFromTradosLogExecute()
     }
     const QString fileName = ui::dialogs().openFileName(
         this, m_ui->aLoadFromTradosLog->text(), QString(),
-        QStringLiteral("Trados log-file (*.log);;Trados log-file (txt) (*.txt);;Trados log-file (csv) (*.csv)"));
+        QStringLiteral("Analysis reports (*.log *.txt *.csv *.xml *.json);;Trados log-file (*.log);;"
+                       "Trados log-file (txt) (*.txt);;Trados log-file (csv) (*.csv);;"
+                       "Trados Studio analysis (*.xml);;memoQ, Phrase, Wordfast Pro analysis (*.csv);;"
+                       "Phrase analysis (*.json);;OmegaT match statistics (*.txt);;All files (*)"));
     if (fileName.isEmpty())
         return;
     try {
         const LogImportResult result =
-            importAnalysisLog(fileName, *m_dm->MatchesByClient, [this](const QString &text) { ui::dialogs().message(this, text); });
+            importAnalysisLog(fileName, *m_dm->MatchesByClient, [this](const QString &text) { ui::dialogs().message(this, text); },
+                              m_dm->OptionsByClient->asString(QStringLiteral("Units")));
         if (result.stored) {
             m_ui->Edit1->setText(result.totalText);
             m_total = result.totalText;
+            m_ui->StBar->showMessage(loadedReportMessage(result, fileName));
             if (result.unpricedWords > 0)
-                ui::dialogs().message(this, unpricedWordsMessage(result.unpricedWords), ui::Dialogs::Kind::Information);
+                ui::dialogs().message(this, unpricedWordsMessage(result.unpricedWords, result.characters),
+                                      ui::Dialogs::Kind::Information);
         }
     } catch (const Error &e) {
         ui::dialogs().message(this, e.text());

@@ -138,12 +138,17 @@ std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocal
     QString totalText = o.total;
     if (!o.log.isEmpty()) {
         const auto sink = [&io](const QString &text) { io.err << "quotaly-cli: " << text << '\n'; };
-        const LogImportResult imported = importAnalysisLog(o.log, *dm.MatchesByClient, sink);
+        const LogImportResult imported = importAnalysisLog(o.log, *dm.MatchesByClient, sink,
+                                                           dm.OptionsByClient->asString(QStringLiteral("Units")));
         if (!imported.stored)
             return std::nullopt;
         job.unpricedWords = imported.unpricedWords;
+        job.reportFormat = imported.format;
+        job.characters = imported.characters;
+        job.files = imported.files;
+        io.err << "quotaly-cli: " << loadedReportMessage(imported, o.log) << '\n';
         if (imported.unpricedWords > 0)
-            io.err << "quotaly-cli: " << unpricedWordsMessage(imported.unpricedWords) << '\n';
+            io.err << "quotaly-cli: " << unpricedWordsMessage(imported.unpricedWords, imported.characters) << '\n';
         if (!o.hasTotal)
             totalText = imported.totalText;
     } else {

@@ -6,6 +6,7 @@
 #include "reports/ReportGridContent.h"
 #include "office/OfficeSuite.h"
 #include "reports/ReportText.h"
+#include "trados/AnalysisReport.h"
 
 #include <functional>
 #include <memory>
@@ -30,7 +31,9 @@ struct JobOptions
 
 /// The usage lines of the job options, to splice into a command's help text.
 #define QUOTALY_JOB_OPTIONS_USAGE \
-    "  LOG                 an analysis log (.log, .txt or .csv); its counts and total are used\n" \
+    "  LOG                 an analysis report (a Trados log, Trados Studio XML, memoQ, Phrase, Wordfast Pro\n" \
+    "                      or OmegaT; see \"analyse\"); its counts and total are used (characters when the\n" \
+    "                      client prices characters and the report has them, or when it has no words)\n" \
     "  --words LIST        seven word counts: repetitions, 100%, 95-99%, 85-94%, 75-84%, 50-74%, no match\n" \
     "                      (prices the job in words mode)\n" \
     "  --percent LIST      seven percentages of the total, same order (prices the job in percent mode)\n" \
@@ -58,6 +61,9 @@ struct PricedJob
     ReportHeader header;
     ReportTable table; ///< the report as the report window shows it
     double unpricedWords = 0; ///< the log's context-match words, which no category prices
+    QString reportFormat;     ///< the detected format of the analysis report; empty for counts typed in
+    bool characters = false;  ///< characters were loaded from the report instead of words
+    QList<AnalysisFile> files; ///< the report's per-file breakdown
 };
 
 /// Loads the data folder, finds the client, reads the counts (from the log or the command line) and prices the

@@ -97,7 +97,16 @@ QJsonObject jsonReport(const JobOptions &o, const PricedJob &job)
         units += row.units;
         amount += row.amount;
     }
+    QJsonArray files;
+    for (const AnalysisFile &file : job.files) {
+        files.append(QJsonObject{{QStringLiteral("name"), file.name},
+                                 {QStringLiteral("words"), file.rows[kTotalRow].words},
+                                 {QStringLiteral("characters"), file.rows[kTotalRow].characters}});
+    }
     return QJsonObject{{QStringLiteral("client"), o.client},
+                       {QStringLiteral("format"), job.reportFormat},
+                       {QStringLiteral("loaded"), job.characters ? QStringLiteral("characters") : QStringLiteral("words")},
+                       {QStringLiteral("files"), files},
                        {QStringLiteral("mode"), in.wordsMode ? QStringLiteral("words") : QStringLiteral("percent")},
                        {QStringLiteral("total"), h.statTotal},
                        {QStringLiteral("units"), h.units},

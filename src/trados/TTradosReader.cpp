@@ -96,7 +96,10 @@ void TTradosReader::Load()
 
 QString TTradosReader::noTableMessage(const QString &fileName)
 {
-    return QStringLiteral("No analysis table found in %1.").arg(QDir::toNativeSeparators(fileName));
+    return QStringLiteral("No analysis table found in %1. Quotaly reads Trados logs (.log, .txt, .csv), Trados Studio "
+                          "analysis XML, memoQ CSV and statistics exports, Phrase (Memsource) CSV, JSON and LOG, "
+                          "Wordfast Pro CSV and OmegaT match statistics.")
+        .arg(QDir::toNativeSeparators(fileName));
 }
 
 void TTradosReader::tell(const QString &text)

@@ -3,6 +3,7 @@
 #include "common/TestEnv.h"
 #include "dataset/Error.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 using namespace quotaly;
@@ -144,6 +145,41 @@ private slots:
         QCOMPARE(r.unpricedWords, 345.0);
         QCOMPARE(unpricedWordsMessage(r.unpricedWords),
                  u"345 words of this log are Context TM matches and are not priced in any category."_s);
+    }
+
+    // Characters replace the words where the client prices characters and the report counts them per category,
+    // or where the report has no words at all; the percentages follow what was loaded.
+    void loadsCharactersWhereTheyArePriced_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<int>("word3");
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("status");
+        const QByteArray studio = test::fixture(u"trados/reports/studio_locked_internal.xml"_s);
+        QString charactersOnly = QString::fromUtf8(studio);
+        charactersOnly.remove(QRegularExpression(u" words=\"\\d+\""_s));
+        QTest::newRow("words") << studio << u"Words"_s << 14 << u"100"_s
+                               << u"Words loaded from job.xml (Trados Studio XML)"_s;
+        QTest::newRow("character unit") << studio << u"Characters (with spaces)"_s << 70 << u"500"_s
+                                        << u"Characters loaded from job.xml (Trados Studio XML)"_s;
+        QTest::newRow("no words in the report") << charactersOnly.toUtf8() << u"Pages"_s << 70 << u"500"_s
+                                                << u"Characters loaded from job.xml (Trados Studio XML)"_s;
+    }
+
+    void loadsCharactersWhereTheyArePriced()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, unit);
+        QFETCH(int, word3);
+        QFETCH(QString, total);
+        QFETCH(QString, status);
+        const QString file = m_env.write(u"job.xml"_s, content);
+        const LogImportResult r = importAnalysisLog(file, *m_dm->MatchesByClient, {}, unit);
+        QCOMPARE(r.totalText, total);
+        QCOMPARE(m_dm->MatchesByClient->asInteger(u"iWord3"_s), word3);
+        QCOMPARE(m_dm->MatchesByClient->asFloat(u"iPercent3"_s), 14.0); // 14 of 100 words, 70 of 500 characters
+        QCOMPARE(loadedReportMessage(r, file), status);
     }
 
     void missingFileStoresNothing()

@@ -401,6 +401,8 @@ private slots:
         QCOMPARE(p.find<QLineEdit>("Edit1")->text(), QStringLiteral("5517"));
         QCOMPARE(p.find<QLineEdit>("Word3")->text(), QStringLiteral("1632"));
         QCOMPARE(p.find<QLineEdit>("Percent8")->text(), QStringLiteral("52"));
+        QCOMPARE(p.w->findChild<QStatusBar *>(QStringLiteral("StBar"))->currentMessage(),
+                 u"Words loaded from job.LOG (Trados log)"_s);
 
         dialogs.messages.clear();
         dialogs.fileNames << env.path(QStringLiteral("missing.log"));

@@ -63,6 +63,13 @@ void tst_Analyse::runs_data()
                                     << "" << "No analysis table found in ";
     QTest::newRow("context matches unpriced") << QStringList{log} << QByteArray() << 0 << "Unpriced words: 20 "
                                               << "";
+    const QString studio = fixture(u"reports/studio_locked_internal.xml"_s);
+    QTest::newRow("format and file totals") << QStringList{studio} << QByteArray() << 0
+                                            << "Format: Trados Studio XML " << "";
+    QTest::newRow("file totals") << QStringList{studio} << QByteArray() << 0
+                                 << "Files: 2 a.docx.sdlxliff: 87 words, 435 characters b.docx.sdlxliff: 13 words" << "";
+    QTest::newRow("per-file rows") << QStringList{studio, u"--per-file"_s} << QByteArray() << 0
+                                   << "b.docx.sdlxliff: 13 words, 65 characters Match Types Segments" << "";
     QByteArray badCell = quotaly::test::fixture(u"trados/single_file.log"_s);
     badCell.replace("1,632", "1;632");
     QTest::newRow("a bad cell is reported") << QStringList{u"job.log"_s} << badCell << 0 << "100% 140 0 47 61"

@@ -121,6 +121,20 @@ private slots:
         QVERIFY2(run.err.contains(QStringLiteral("20 words of this log are Context TM matches")), qPrintable(run.err));
     }
 
+    void aStudioReportNamesItsFormatAndFiles()
+    {
+        test::TestEnv env;
+        const test::CliRun run = quote({QStringLiteral(QUOTALY_TEST_DATA "/trados/reports/studio_locked_internal.xml"),
+                                        QStringLiteral("--client"), QStringLiteral("Acme & Co"), QStringLiteral("--data"),
+                                        dataWithClient(env), QStringLiteral("--json")});
+        QCOMPARE(run.exitCode, 0);
+        const QJsonObject o = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(o.value(QStringLiteral("format")).toString(), QStringLiteral("Trados Studio XML"));
+        QCOMPARE(o.value(QStringLiteral("total")).toString(), QStringLiteral("100"));
+        QCOMPARE(o.value(QStringLiteral("files")).toArray().at(1).toObject().value(QStringLiteral("words")).toDouble(), 13.0);
+        QVERIFY2(run.err.contains(QStringLiteral("Words loaded from studio_locked_internal.xml")), qPrintable(run.err));
+    }
+
     void saveStoresCountsAndReport()
     {
         test::TestEnv env;

@@ -133,6 +133,20 @@ LanguageTree check(const QString &text, QList<LanguageParseProblem> *problems)
     return tree;
 }
 
+namespace {
+
+// Text has few control characters; a file with many (NUL bytes, a picture, an archive) is not a language file. A
+// stray one or two, such as the NUL that ends a text, do not count.
+bool looksBinary(QStringView start)
+{
+    const qsizetype controls = std::count_if(start.begin(), start.end(), [](QChar c) {
+        return c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r';
+    });
+    return controls > 8 && controls > start.size() / 20;
+}
+
+} // namespace
+
 QString readText(const QString &path, LanguageEncoding *encoding)
 {
     QFile file(path);
@@ -146,7 +160,10 @@ QString readText(const QString &path, LanguageEncoding *encoding)
     }
     if (file.error() != QFileDevice::NoError)
         throw Error(QStringLiteral("Cannot read the language file \"%1\": %2").arg(path, file.errorString()));
-    return decode(bytes, encoding);
+    const QString text = decode(bytes, encoding);
+    if (looksBinary(QStringView(text).left(4096)))
+        throw Error(QStringLiteral("\"%1\" is not a language file: it holds binary data.").arg(path));
+    return text;
 }
 
 LanguageTree read(const QString &path, LanguageEncoding *encoding)

@@ -63,8 +63,8 @@ LanguageTree parse(const QString &text);
 /// lists every fault instead of throwing.
 LanguageTree check(const QString &text, QList<LanguageParseProblem> *problems);
 
-/// Reads a language file's bytes and decodes them as decode() does. Throws Error when the file cannot be read or
-/// is larger than kMaxBytes.
+/// Reads a language file's bytes and decodes them as decode() does. Throws Error when the file cannot be read, is
+/// larger than kMaxBytes or holds binary data. An empty file is a language without texts.
 QString readText(const QString &path, LanguageEncoding *encoding = nullptr);
 
 /// Reads a language file. Throws Error when the file cannot be read or is larger than kMaxBytes, and

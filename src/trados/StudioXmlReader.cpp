@@ -20,6 +20,8 @@ namespace {
 // and still refuses XML that is not well-formed: unclosed or crossed elements, text outside the root, a file cut
 // short.
 constexpr qint64 kChunk = 1 << 20;
+// No tag, comment or declaration of a report comes near this; a longer one is a broken or hostile file.
+constexpr size_t kLongestConstruct = 16 << 20;
 
 // The row of a band element; kUnknownCategory for elements that are no band, kNotCounted for those not counted.
 int rowOfBand(std::string_view element)
@@ -109,6 +111,8 @@ private:
 
     bool readMore()
     {
+        if (m_buffer.size() - m_pos > kLongestConstruct)
+            failHere(QStringLiteral("a tag or comment runs on for more than 16 MB"));
         m_buffer.erase(0, m_pos);
         m_consumed += qint64(m_pos);
         m_pos = 0;

@@ -23,6 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${QUOTALY_WEBSITE}")
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded as plugins, so dpkg-shlibdeps cannot see it: the SVG icon engine draws the windows' toolbar icons.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libreoffice-writer, libreoffice-calc")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -1,6 +1,7 @@
 # Quotaly: the commands a newcomer needs.
 #   make run    install what is missing, build, start Quotaly
 #   make test   install what is missing, build, run the whole test suite
+#   make deb    build the Debian package (build/package/quotaly_<version>_<arch>.deb)
 BUILD      ?= build
 BUILD_SAN  ?= build-sanitize
 BUILD_TYPE ?= RelWithDebInfo
@@ -8,7 +9,7 @@ WERROR     ?= OFF
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps configure build run test test-sanitize bench install clean
+.PHONY: all deps configure build run test test-sanitize bench install deb deb-check clean
 
 all: build
 
@@ -39,6 +40,14 @@ bench: build
 
 install: build
 	@cmake --install $(BUILD)
+
+deb: build
+	@rm -f $(BUILD)/package/*.deb
+	@cd $(BUILD) && cpack -G DEB
+
+# The package's file list, its desktop entry and metadata, and its programs run from an unpacked copy.
+deb-check: deb
+	@scripts/check-deb
 
 clean:
 	@rm -rf $(BUILD) $(BUILD_SAN)

@@ -23,7 +23,11 @@ void printUsage(QTextStream &stream)
     stream << "Usage: quotaly-cli <command> [arguments]\n\nCommands:\n";
     for (const Command &command : kCommands) {
         const QString call = QStringLiteral("%1 %2").arg(QLatin1String(command.name), QLatin1String(command.synopsis));
-        stream << "  " << call.leftJustified(28) << ' ' << command.summary << '\n';
+        // A long call gets its summary on the next line, lined up with the others.
+        if (call.size() > 28)
+            stream << "  " << call << '\n' << QString(31, u' ') << command.summary << '\n';
+        else
+            stream << "  " << call.leftJustified(28) << ' ' << command.summary << '\n';
     }
     stream << "\nOptions:\n"
               "  -h, --help                   show this help (after a command: that command's help)\n"

@@ -3,6 +3,7 @@
 #include "dataset/Error.h"
 #include "dataset/Windows1252.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include <QDir>
@@ -13,6 +14,14 @@ namespace quotaly {
 namespace {
 
 constexpr qsizetype kChunk = 1 << 20;
+
+// A small file is read in one piece of its own size: a whole megabyte, zeroed for every file, made reading the many
+// small files of a fuzzing run or an import slow.
+qsizetype chunkFor(const QFile &file)
+{
+    const qint64 left = file.size() - file.pos();
+    return left < 0 || left >= kChunk ? kChunk : std::max<qsizetype>(qsizetype(left) + 1, 4096);
+}
 
 /// Checks UTF-8 piece by piece, so a multi-byte sequence may straddle two pieces. Overlong forms, surrogates and
 /// code points above U+10FFFF are invalid, as they are for the decoder.
@@ -105,9 +114,10 @@ void TextLineReader::detectEncoding()
     } else {
         // No mark: one pass over the file decides between UTF-8 and the Windows code page.
         Utf8Validator validator;
-        m_buffer.resize(kChunk);
+        const qsizetype chunk = chunkFor(m_file);
+        m_buffer.resize(chunk);
         for (;;) {
-            const qint64 got = m_file.read(m_buffer.data(), kChunk);
+            const qint64 got = m_file.read(m_buffer.data(), chunk);
             if (got < 0)
                 failRead();
             if (got == 0 || !validator.feed(m_buffer.constData(), got))
@@ -134,8 +144,9 @@ void TextLineReader::failRead() const
 bool TextLineReader::readChunk()
 {
     const qsizetype old = m_buffer.size();
-    m_buffer.resize(old + kChunk);
-    const qint64 got = m_file.read(m_buffer.data() + old, kChunk);
+    const qsizetype chunk = chunkFor(m_file);
+    m_buffer.resize(old + chunk);
+    const qint64 got = m_file.read(m_buffer.data() + old, chunk);
     if (got < 0)
         failRead();
     m_buffer.resize(old + qsizetype(got));

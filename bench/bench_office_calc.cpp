@@ -1,5 +1,5 @@
 // Exports a seven-column report of 10 and 1,000 rows into a new workbook of a headless LibreOffice, as the
-// report's "Export to spreadsheet" does, cell by cell through the office bridge. Prints the time to start the
+// report's "Export to spreadsheet" does, in blocks of cells through the office bridge. Prints the time to start the
 // office and the median of several exports. Without LibreOffice it says so and exits.
 #include "MedianTimer.h"
 #include "office/OfficeSuite.h"

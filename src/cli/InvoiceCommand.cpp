@@ -1,5 +1,6 @@
 #include "InvoiceCommand.h"
 
+#include "InvoiceBatch.h"
 #include "JobPricing.h"
 #include "dataset/Error.h"
 #include "reports/InvoiceBuilder.h"
@@ -7,6 +8,8 @@
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
+#include <QTextStream>
 
 namespace quotaly::cli {
 
@@ -27,7 +30,24 @@ const char kUsage[] =
     "  --po TEXT           the purchase order number\n"
     "  --manager TEXT      the project manager\n"
     "  --comments TEXT     comments; \\n in TEXT starts a new line\n"
-    "Your details come from the personal record and the client's from the client list of the data folder.\n";
+    "  --verbose           say on the error output which LibreOffice profile the run uses\n"
+    "Your details come from the personal record and the client's from the client list of the data folder.\n"
+    "LibreOffice runs in a profile kept in ~/.cache/quotaly/office-profile; while another run uses it, in a\n"
+    "temporary one.\n"
+    "\n"
+    "Usage: quotaly-cli invoice --batch JOBS.csv [--data DIR] [--merge] [--template NAME] [--verbose]\n"
+    "Writes one invoice for every line of JOBS.csv with one LibreOffice start. JOBS.csv is comma-separated, with\n"
+    "quotes as spreadsheets write them, UTF-8 or Windows-1252; its first line names the columns, in any order:\n"
+    "  log                 the analysis log (or give the counts in words or percent, with total)\n"
+    "  words, percent      seven counts separated by commas (quote the cell), as --words and --percent\n"
+    "  total               the job's total, as --total\n"
+    "  client              the client, exactly as named in the client list (required)\n"
+    "  invoice-no, date, payment-due, job, po, manager, comments, template\n"
+    "                      the invoice fields, as the options of the same name (an empty cell: none)\n"
+    "  out                 the invoice file to write (required)\n"
+    "Relative paths in JOBS.csv are read from the folder of JOBS.csv. A line that is wrong is reported with its\n"
+    "line number and skipped; the others are written. The summary on the output says how many were written;\n"
+    "the exit status is 0 only when every line was written.\n";
 
 struct Options
 {
@@ -41,6 +61,8 @@ struct Options
     QString purchaseOrderNo;
     QString projectManager;
     QString comments;
+    QString batch;
+    bool verbose = false;
 };
 
 bool isInvoiceFile(const QString &file)
@@ -50,7 +72,35 @@ bool isInvoiceFile(const QString &file)
     return suffixes.contains(QFileInfo(file).suffix().toLower());
 }
 
-QString parseOptions(const QStringList &args, Options &o)
+// With --batch the invoices come from the file; the command line holds only what every line shares.
+QString parseBatchOptions(QStringList args, Options &o)
+{
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        const bool takesValue = a == u"--batch" || a == u"--data" || a == u"--template";
+        if (takesValue && args.isEmpty())
+            return QStringLiteral("%1 needs a value").arg(a);
+        if (a == u"--batch")
+            o.batch = args.takeFirst();
+        else if (a == u"--data")
+            o.job.data = args.takeFirst();
+        else if (a == u"--template")
+            o.templateName = args.takeFirst();
+        else if (a == u"--merge")
+            o.job.merge = true;
+        else if (a == u"--verbose")
+            o.verbose = true;
+        else
+            return QStringLiteral("%1 cannot be used with --batch: each line of the file gives its own invoice").arg(a);
+    }
+    if (o.batch.isEmpty())
+        return QStringLiteral("--batch needs a file");
+    if (o.templateName.isEmpty() || o.templateName.contains(u'/') || o.templateName.contains(u'\\'))
+        return QStringLiteral("--template needs the name of a template in the data folder, such as English");
+    return {};
+}
+
+QString parseInvoiceOptions(const QStringList &args, Options &o)
 {
     const QString problem = readJobCommandLine(args, o.job, [&o](const QString &a, const OptionValue &value) {
         if (a == u"--out")
@@ -71,6 +121,8 @@ QString parseOptions(const QStringList &args, Options &o)
             value(o.projectManager);
         else if (a == u"--comments")
             value(o.comments);
+        else if (a == u"--verbose")
+            o.verbose = true;
         else
             return false;
         return true;
@@ -88,14 +140,11 @@ QString parseOptions(const QStringList &args, Options &o)
     return {};
 }
 
-int invoice(const Options &o, Streams &io)
+// The invoice's fields for a priced job; throws Error when the template is missing.
+InvoiceInput invoiceInput(const Options &o, const PricedJob &job)
 {
-    const QLocale locale;
-    std::optional<PricedJob> job = priceJob(o.job, io, locale);
-    if (!job)
-        return ExitFailure;
-    TDM &dm = *job->dm;
-    const QString templateFile = job->dataDir + o.templateName + QStringLiteral(".rtf");
+    const TDM &dm = *job.dm;
+    const QString templateFile = job.dataDir + o.templateName + QStringLiteral(".rtf");
     if (!QFileInfo(templateFile).isFile())
         throw Error(QStringLiteral("there is no invoice template %1").arg(QDir::toNativeSeparators(templateFile)));
 
@@ -113,14 +162,38 @@ int invoice(const Options &o, Streams &io)
     input.purchaseOrderNo = o.purchaseOrderNo;
     input.projectManager = o.projectManager;
     input.comments = invoiceCommentLines(QString(o.comments).replace(QStringLiteral("\\n"), QStringLiteral("\n")));
-    input.unit = job->header.units;
-    input.baseRate = job->header.baseRate;
-    input.report = job->table;
+    input.unit = job.header.units;
+    input.baseRate = job.header.baseRate;
+    input.report = job.table;
     input.templateFile = templateFile;
     input.printMode = false;
+    return input;
+}
+
+std::unique_ptr<office::OfficeSuite> officeFor(const Options &o, Streams &io)
+{
+    QString note;
+    std::unique_ptr<office::OfficeSuite> suite = batchOfficeSuite(&note);
+    if (o.verbose)
+        io.err << "quotaly-cli: " << note << '\n';
+    return suite;
+}
+
+QString parseOptions(const QStringList &args, Options &o)
+{
+    return args.contains(QStringLiteral("--batch")) ? parseBatchOptions(args, o) : parseInvoiceOptions(args, o);
+}
+
+int invoice(const Options &o, Streams &io)
+{
+    const QLocale locale;
+    std::optional<PricedJob> job = priceJob(o.job, io, locale);
+    if (!job)
+        return ExitFailure;
+    InvoiceInput input = invoiceInput(o, *job);
 
     const QString out = QFileInfo(o.out).absoluteFilePath();
-    const std::unique_ptr<office::OfficeSuite> suite = batchOfficeSuite();
+    const std::unique_ptr<office::OfficeSuite> suite = officeFor(o, io);
     const std::unique_ptr<office::WordProcessor> writer = suite->wordProcessor();
     input.whenFilled = [&](office::Document document) { writer->saveCopyAs(document, out); };
     const office::Outcome outcome = InvoiceBuilder(*writer).BuildInvoice(input);
@@ -130,12 +203,130 @@ int invoice(const Options &o, Streams &io)
     return ExitOk;
 }
 
+// --- Batch -------------------------------------------------------------------------------------------------------
+
+struct BatchInvoice
+{
+    int lineNumber = 0;
+    QString out;
+    InvoiceInput input;
+};
+
+// Reads a line's arguments as a single invoice's command line and prices its job into `invoice`. Returns what is
+// wrong with the line, empty when it can be written. Notes of the log reader go to io.err under the line's number.
+QString prepareLine(const Options &o, const InvoiceBatchLine &line, BatchInvoice &invoice, Streams &io)
+{
+    if (!line.problem.isEmpty())
+        return line.problem;
+    QStringList arguments = line.arguments;
+    if (!o.job.data.isEmpty())
+        arguments << QStringLiteral("--data") << o.job.data;
+    if (o.job.merge)
+        arguments << QStringLiteral("--merge");
+    if (!arguments.contains(QStringLiteral("--template")))
+        arguments << QStringLiteral("--template") << o.templateName;
+    Options lineOptions;
+    if (const QString problem = parseInvoiceOptions(arguments, lineOptions); !problem.isEmpty())
+        return problem;
+
+    QString said;
+    QTextStream sink(&said);
+    Streams lineIo{io.out, sink};
+    try {
+        std::optional<PricedJob> job = priceJob(lineOptions.job, lineIo, QLocale());
+        sink.flush();
+        said = said.trimmed().remove(QStringLiteral("quotaly-cli: "));
+        if (!job)
+            return said;
+        if (!said.isEmpty())
+            io.err << "quotaly-cli: " << QDir::toNativeSeparators(o.batch) << " line " << line.lineNumber << ": "
+                   << said << '\n';
+        invoice.input = invoiceInput(lineOptions, *job);
+        invoice.out = QFileInfo(lineOptions.out).absoluteFilePath();
+    } catch (const Error &e) {
+        return e.text();
+    }
+    return {};
+}
+
+// Reads, prices and checks every line before the office starts; the lines that cannot be written are reported
+// on io.err, counted in `skipped` and left out.
+QList<BatchInvoice> preparedInvoices(const Options &o, const QList<InvoiceBatchLine> &lines, Streams &io, int &skipped)
+{
+    QList<BatchInvoice> invoices;
+    QHash<QString, int> outputs; // file -> the line that writes it
+    for (const InvoiceBatchLine &line : lines) {
+        BatchInvoice invoice{line.lineNumber, {}, {}};
+        QString problem = prepareLine(o, line, invoice, io);
+        if (problem.isEmpty() && outputs.contains(invoice.out)) {
+            problem = QStringLiteral("line %1 writes %2 already")
+                          .arg(outputs.value(invoice.out))
+                          .arg(QDir::toNativeSeparators(invoice.out));
+        }
+        if (!problem.isEmpty()) {
+            io.err << "quotaly-cli: " << QDir::toNativeSeparators(o.batch) << " line " << line.lineNumber << ": "
+                   << problem.simplified() << "; skipped\n";
+            ++skipped;
+            continue;
+        }
+        outputs.insert(invoice.out, line.lineNumber);
+        invoices << invoice;
+    }
+    return invoices;
+}
+
+int invoiceBatch(const Options &o, Streams &io)
+{
+    const QList<InvoiceBatchLine> lines = readInvoiceBatch(o.batch);
+    int failed = 0;
+    QList<BatchInvoice> invoices = preparedInvoices(o, lines, io, failed);
+    int written = 0;
+    if (!invoices.isEmpty()) {
+        const QString file = QDir::toNativeSeparators(o.batch);
+        const std::unique_ptr<office::OfficeSuite> suite = officeFor(o, io);
+        const std::unique_ptr<office::WordProcessor> writer = suite->wordProcessor();
+        for (BatchInvoice &invoice : invoices) {
+            // One office for every invoice: each filled document is closed once saved.
+            invoice.input.whenFilled = [&](office::Document document) {
+                const auto close = [&] {
+                    try {
+                        writer->closeWithoutSaving(document);
+                    } catch (const std::exception &) {
+                    }
+                };
+                try {
+                    writer->saveCopyAs(document, invoice.out);
+                } catch (...) {
+                    close();
+                    throw;
+                }
+                close();
+            };
+            const office::Outcome outcome = InvoiceBuilder(*writer).BuildInvoice(invoice.input);
+            if (outcome.status == office::Outcome::Status::Done) {
+                ++written;
+                io.err << "quotaly-cli: invoice written to " << QDir::toNativeSeparators(invoice.out) << '\n';
+            } else {
+                ++failed;
+                io.err << "quotaly-cli: " << file << " line " << invoice.lineNumber << ": "
+                       << outcome.message.simplified() << '\n';
+            }
+        }
+    }
+    io.out << written << " of " << lines.size() << (lines.size() == 1 ? " invoice" : " invoices") << " written";
+    if (failed > 0)
+        io.out << "; " << failed << (failed == 1 ? " line was" : " lines were") << " not (see the messages above)";
+    io.out << ".\n";
+    return failed == 0 && written > 0 ? ExitOk : ExitFailure;
+}
+
 } // namespace
 
 int runInvoice(const QStringList &args, Streams &io)
 {
-    return runParsed<Options>(args, io, "invoice", kUsage, parseOptions,
-                              [&io](const Options &options) { return invoice(options, io); });
+    return runParsed<Options>(args, io, "invoice", kUsage, parseOptions, [&io](const Options &options) {
+        return options.batch.isEmpty() ? invoice(options, io) : invoiceBatch(options, io);
+    });
 }
 
 } // namespace quotaly::cli

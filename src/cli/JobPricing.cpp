@@ -4,6 +4,7 @@
 #include "app/LogImport.h"
 #include "dataset/DisplayFormat.h"
 #include "dataset/Error.h"
+#include "office/KeptOfficeProfile.h"
 
 #include <cmath>
 #include <limits>
@@ -172,11 +173,36 @@ std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocal
     return job;
 }
 
-std::unique_ptr<office::OfficeSuite> batchOfficeSuite()
+namespace {
+
+// A headless suite that holds the kept profile's lock until its office has ended: the suite, and with it the
+// office, goes first.
+class KeptProfileSuite : public office::OfficeSuite
 {
-    office::OfficeOptions options;
-    options.headless = true;
-    return office::createOfficeSuite(options);
+public:
+    explicit KeptProfileSuite(std::unique_ptr<office::KeptOfficeProfile> profile) : m_profile(std::move(profile))
+    {
+        office::OfficeOptions options;
+        options.headless = true;
+        options.profileDir = m_profile->profileDir();
+        m_suite = office::createOfficeSuite(options);
+    }
+    std::unique_ptr<office::WordProcessor> wordProcessor() override { return m_suite->wordProcessor(); }
+    std::unique_ptr<office::Spreadsheet> spreadsheet() override { return m_suite->spreadsheet(); }
+
+private:
+    std::unique_ptr<office::KeptOfficeProfile> m_profile;
+    std::unique_ptr<office::OfficeSuite> m_suite;
+};
+
+} // namespace
+
+std::unique_ptr<office::OfficeSuite> batchOfficeSuite(QString *profileNote)
+{
+    auto profile = std::make_unique<office::KeptOfficeProfile>();
+    if (profileNote)
+        *profileNote = profile->note();
+    return std::make_unique<KeptProfileSuite>(std::move(profile));
 }
 
 ReportGridContent reportGridContent(const PricedJob &job)

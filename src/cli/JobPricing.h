@@ -71,8 +71,10 @@ struct PricedJob
 /// why on io.err). Throws Error for every other failure. Nothing is saved.
 std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocale &locale);
 
-/// A headless office of the command's own, ended when the suite is destroyed.
-std::unique_ptr<office::OfficeSuite> batchOfficeSuite();
+/// A headless office of the command's own, ended when the suite is destroyed. It runs in the profile kept under
+/// the user's cache folder, or in a temporary one while another running program uses that; profileNote, when
+/// given, receives a line that says which. The word processors and spreadsheets must go before the suite.
+std::unique_ptr<office::OfficeSuite> batchOfficeSuite(QString *profileNote = nullptr);
 
 /// The report as the exporters read the report grid: its visible columns, the records' field values (numbers
 /// as numbers), the footer as displayed, everything selected.

@@ -5,6 +5,7 @@
 #include <optional>
 #include <variant>
 
+#include <QList>
 #include <QString>
 
 namespace quotaly::office {
@@ -113,6 +114,22 @@ public:
     virtual int usedRowCount(Worksheet sheet) = 0;
     virtual void setCell(Worksheet sheet, int row, int column, const CellValue &value) = 0;
     virtual void setCellBold(Worksheet sheet, int row, int column) = 0;
+    /// Writes a block of cells, one list per row, the first cell at (row, column); rows may differ in length and
+    /// only the cells given are written. The default writes cell by cell; an office that can takes the block in
+    /// as few calls as it can.
+    virtual void setCells(Worksheet sheet, int row, int column, const QList<QList<CellValue>> &rows)
+    {
+        for (int r = 0; r < rows.size(); ++r) {
+            for (int c = 0; c < rows.at(r).size(); ++c)
+                setCell(sheet, row + r, column + c, rows.at(r).at(c));
+        }
+    }
+    /// Makes the cells of one row from column to lastColumn bold. The default sets them one by one.
+    virtual void setCellsBold(Worksheet sheet, int row, int column, int lastColumn)
+    {
+        for (int c = column; c <= lastColumn; ++c)
+            setCellBold(sheet, row, c);
+    }
     /// The rectangle between two cells such as "A1" and "G12", whatever their order.
     virtual CellRange range(Worksheet sheet, const QString &cell1, const QString &cell2) = 0;
     virtual void setHorizontalAlignment(CellRange range, HorizontalAlignment alignment) = 0;

@@ -149,10 +149,13 @@ Outcome TdsExcelExport::ExportGrid(const ReportGridContent &grid, const QString 
 
     const QString captions[] = {statTotalCaption, unitsCaption, baseRateCaption};
     const QString values[] = {statTotal, units, baseRate};
-    for (int column = 1; column <= 3; ++column) {
-        m_spreadsheet.setCell(sheet, firstRow, column, captions[column - 1]);
-        m_spreadsheet.setCell(sheet, firstRow + 1, column, values[column - 1]);
+    QList<CellValue> captionCells;
+    QList<CellValue> valueCells;
+    for (int column = 0; column < 3; ++column) {
+        captionCells << captions[column];
+        valueCells << values[column];
     }
+    m_spreadsheet.setCells(sheet, firstRow, 1, {captionCells, valueCells});
     writeReport(sheet, grid, firstRow + 3);
 
     const int lastRow = m_spreadsheet.usedRowCount(sheet);
@@ -184,21 +187,28 @@ office::Workbook TdsExcelExport::findOpenWorkbook(const QString &fileName)
 
 void TdsExcelExport::writeReport(office::Worksheet sheet, const ReportGridContent &grid, int titleRow) const
 {
-    for (int i = 0; i < grid.titles.size(); ++i) {
-        m_spreadsheet.setCell(sheet, titleRow, i + 1, grid.titles.at(i));
-        m_spreadsheet.setCellBold(sheet, titleRow, i + 1);
-    }
-    int row = titleRow + 1;
+    // Blocks of cells, not single ones: every call is a round trip to the office.
+    const int columns = int(grid.titles.size());
+    m_spreadsheet.setCells(sheet, titleRow, 1, {QList<CellValue>(grid.titles.cbegin(), grid.titles.cend())});
+    m_spreadsheet.setCellsBold(sheet, titleRow, 1, columns);
+
+    QList<QList<CellValue>> rows;
+    rows.reserve(grid.records.size() + grid.footers.size());
     for (const QVariantList &record : grid.records) {
-        for (int i = 0; i < record.size(); ++i)
-            m_spreadsheet.setCell(sheet, row, i + 1, recordCell(record.at(i), m_locale));
-        ++row;
+        QList<CellValue> cells;
+        cells.reserve(record.size());
+        for (const QVariant &value : record)
+            cells << recordCell(value, m_locale);
+        rows.append(std::move(cells));
     }
     for (const QStringList &footer : grid.footers) {
-        for (int i = 0; i < footer.size(); ++i)
-            m_spreadsheet.setCell(sheet, row, i + 1, footerCell(footer.at(i), m_locale));
-        ++row;
+        QList<CellValue> cells;
+        cells.reserve(footer.size());
+        for (const QString &text : footer)
+            cells << footerCell(text, m_locale);
+        rows.append(std::move(cells));
     }
+    m_spreadsheet.setCells(sheet, titleRow + 1, 1, rows);
 }
 
 void TdsExcelExport::format(office::Worksheet sheet, int firstRow, int lastRow, const QString &lastColumn,

@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
@@ -139,6 +140,43 @@ private slots:
         // Nothing but the invoice is left in the folder (no temporary files).
         QCOMPARE(QDir(env.dir()).entryList({QStringLiteral("invoice*")}, QDir::Files | QDir::Hidden),
                  QStringList{name});
+    }
+
+    void batchWritesTheGoodLinesWithOneOffice()
+    {
+        test::TestEnv env;
+        const QString data = invoiceData(env);
+        const QString jobs = env.write(QStringLiteral("jobs.csv"),
+                                       "out,client,words,percent,total,invoice-no\n"
+                                       "one.pdf,Acme & Co,\"100,0,50,0,0,0,10\",,160,B-001\n"
+                                       "two.pdf,Nobody,\"1,2,3,4,5,6,7\",,28,B-002\n"
+                                       "three.pdf,Acme & Co,,\"50,10,10,10,10,5,5\",1000,B-003\n"
+                                       "one.pdf,Acme & Co,\"1,2,3,4,5,6,7\",,28,B-004\n");
+        // A profile of the test's own instead of the user's; the first start builds it, which takes a while.
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), env.path(QStringLiteral("cache")));
+        environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(QUOTALY_CLI_PATH), {QStringLiteral("invoice"), QStringLiteral("--batch"), jobs,
+                                                         QStringLiteral("--data"), data, QStringLiteral("--verbose")});
+        QVERIFY(process.waitForFinished(240000));
+        const QString err = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), 2);
+        QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
+                 QStringLiteral("2 of 4 invoices written; 2 lines were not (see the messages above).\n"));
+        QVERIFY2(err.contains(QStringLiteral("line 3: no client named \"Nobody\"")), qPrintable(err));
+        QVERIFY2(err.contains(QStringLiteral("line 5: line 2 writes")), qPrintable(err));
+        QVERIFY2(err.contains(env.path(QStringLiteral("cache/quotaly/office-profile")) + QStringLiteral(" (kept")),
+                 qPrintable(err));
+        // Each invoice holds its own number only: no document is filled twice.
+        const QString one = pdfText(env.path(QStringLiteral("one.pdf")));
+        const QString three = pdfText(env.path(QStringLiteral("three.pdf")));
+        QVERIFY2(one.contains(QStringLiteral("B-001")) && !one.contains(QStringLiteral("B-003")),
+                 qPrintable(one));
+        QVERIFY2(three.contains(QStringLiteral("B-003")) && !three.contains(QStringLiteral("B-001")),
+                 qPrintable(three));
+        QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("two.pdf"))));
     }
 
     void exportIntoNewThenExistingWorkbook()

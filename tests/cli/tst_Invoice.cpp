@@ -78,6 +78,59 @@ private slots:
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
+    // A batch whose every line is wrong: each line is named with its reason, nothing is written, no office starts.
+    void batchReportsBadLines_data()
+    {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("summary");
+        const QByteArray head = "client,words,total,date,out\n";
+        const QString one = "0 of 1 invoice written; 1 line was not (see the messages above).\n";
+        QTest::newRow("unknown client") << head + "Nobody,\"1,2,3,4,5,6,7\",28,,a.pdf\n" << 2
+                                        << "jobs.csv line 2: no client named \"Nobody\"" << one;
+        QTest::newRow("six counts") << head + "Acme & Co,\"1,2,3,4,5,6\",21,,a.pdf\n" << 2
+                                    << "line 2: --words needs seven numbers" << one;
+        QTest::newRow("bad date") << head + "Acme & Co,\"1,2,3,4,5,6,7\",28,2026-02-30,a.pdf\n" << 2
+                                  << "line 2: --date needs a date written YYYY-MM-DD" << one;
+        QTest::newRow("no output") << head + "Acme & Co,\"1,2,3,4,5,6,7\",28,,\n" << 2
+                                   << "line 2: --out FILE is required" << one;
+        QTest::newRow("too many cells") << head + "Acme & Co,1,2,3,4,5,6,7,28,,a.pdf\n" << 2
+                                        << "line 2: 11 cells, but the first line names 5 columns" << one;
+        QTest::newRow("open quote") << head + "Acme & Co,\"1,2,3,4,5,6,7,28,,a.pdf\n" << 2
+                                    << "line 2: a quote is not closed" << one;
+        QTest::newRow("line break in a cell")
+            << QByteArray("client,comments,words,total,out\r\nAcme & Co,\"one\r\ntwo\",\"1,2\",3,a.pdf\r\n\r\n"
+                          "Nobody,,\"1,2,3,4,5,6,7\",28,b.pdf\r\n")
+            << 2 << "line 5: no client named"
+            << "0 of 2 invoices written; 2 lines were not (see the messages above).\n";
+        QTest::newRow("unknown column") << QByteArray("client,colour,out\nAcme & Co,red,a.pdf\n") << 2
+                                        << "line 1: unknown column \"colour\"" << QString();
+        QTest::newRow("no out column") << QByteArray("client,words,total\nAcme & Co,\"1,2,3,4,5,6,7\",28\n") << 2
+                                       << "has no column \"out\"" << QString();
+        QTest::newRow("option of a line") << head << 1 << "--client cannot be used with --batch" << QString();
+    }
+
+    void batchReportsBadLines()
+    {
+        QFETCH(QByteArray, csv);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QFETCH(QString, summary);
+        test::TestEnv env;
+        const QString data = dataWithClient(env);
+        const QString jobs = env.write(QStringLiteral("out/jobs.csv"), csv);
+        QStringList args{QStringLiteral("invoice"), QStringLiteral("--batch"), jobs, QStringLiteral("--data"), data};
+        if (exitCode == 1)
+            args << QStringLiteral("--client") << QStringLiteral("Acme & Co");
+        const test::CliRun run = test::runCli(args, QStringLiteral("C"));
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        QCOMPARE(run.out, summary);
+        QCOMPARE(QDir(env.path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("jobs.csv")});
+    }
+
     void helpNamesEveryOption()
     {
         const test::CliRun run = test::runCli({QStringLiteral("invoice"), QStringLiteral("--help")});

@@ -15,6 +15,7 @@
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/frame/XTitle.hpp>
 #include <com/sun/star/sheet/CellFlags.hpp>
+#include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/table/BorderLine2.hpp>
@@ -159,6 +160,19 @@ Reference<css::table::XCell> LibreOfficeSpreadsheet::cell(Worksheet sheet, int r
         return entry.sheet->getCellByPosition(column - 1, row - 1);
     } catch (const css::lang::IndexOutOfBoundsException &) {
         throw Error(QStringLiteral("Row %1, column %2 lies outside the worksheet.").arg(row).arg(column));
+    }
+}
+
+Reference<css::table::XCellRange> LibreOfficeSpreadsheet::block(Worksheet sheet, int row, int column, int lastRow,
+                                                                int lastColumn) const
+{
+    const SheetEntry &entry = sheetEntry(sheet);
+    if (row < 1 || column < 1)
+        throw Error(QStringLiteral("There is no cell at row %1, column %2.").arg(row).arg(column));
+    try {
+        return entry.sheet->getCellRangeByPosition(column - 1, row - 1, lastColumn - 1, lastRow - 1);
+    } catch (const css::lang::IndexOutOfBoundsException &) {
+        throw Error(QStringLiteral("Row %1, column %2 lies outside the worksheet.").arg(lastRow).arg(lastColumn));
     }
 }
 
@@ -322,6 +336,50 @@ void LibreOfficeSpreadsheet::setCell(Worksheet sheet, int row, int column, const
             target->setValue(*number);
         else
             Reference<css::text::XText>(target, UNO_QUERY_THROW)->setString(toOUString(std::get<QString>(value)));
+    });
+}
+
+void LibreOfficeSpreadsheet::setCells(Worksheet sheet, int row, int column, const QList<QList<CellValue>> &rows)
+{
+    m_session->run([&] {
+        // One data array per run of rows of the same length. Texts in a data array are taken as they are, never
+        // as formulas, and an empty text leaves its cell empty, as setCell does.
+        qsizetype first = 0;
+        while (first < rows.size()) {
+            const qsizetype width = rows.at(first).size();
+            qsizetype end = first + 1;
+            while (end < rows.size() && rows.at(end).size() == width)
+                ++end;
+            if (width > 0) {
+                css::uno::Sequence<css::uno::Sequence<Any>> data(sal_Int32(end - first));
+                auto *out = data.getArray();
+                for (qsizetype r = first; r < end; ++r, ++out) {
+                    out->realloc(sal_Int32(width));
+                    Any *cells = out->getArray();
+                    for (const CellValue &value : rows.at(r)) {
+                        if (const double *number = std::get_if<double>(&value))
+                            *cells++ <<= *number;
+                        else
+                            *cells++ <<= toOUString(std::get<QString>(value));
+                    }
+                }
+                const Reference<css::sheet::XCellRangeData> target(
+                    block(sheet, row + int(first), column, row + int(end) - 1, column + int(width) - 1),
+                    UNO_QUERY_THROW);
+                target->setDataArray(data);
+            }
+            first = end;
+        }
+    });
+}
+
+void LibreOfficeSpreadsheet::setCellsBold(Worksheet sheet, int row, int column, int lastColumn)
+{
+    if (lastColumn < column)
+        return;
+    m_session->run([&] {
+        Reference<css::beans::XPropertySet>(block(sheet, row, column, row, lastColumn), UNO_QUERY_THROW)
+            ->setPropertyValue(OUString("CharWeight"), Any(css::awt::FontWeight::BOLD));
     });
 }
 

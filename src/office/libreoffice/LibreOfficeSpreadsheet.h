@@ -32,6 +32,8 @@ public:
     int usedRowCount(Worksheet sheet) override;
     void setCell(Worksheet sheet, int row, int column, const CellValue &value) override;
     void setCellBold(Worksheet sheet, int row, int column) override;
+    void setCells(Worksheet sheet, int row, int column, const QList<QList<CellValue>> &rows) override;
+    void setCellsBold(Worksheet sheet, int row, int column, int lastColumn) override;
     CellRange range(Worksheet sheet, const QString &cell1, const QString &cell2) override;
     void setHorizontalAlignment(CellRange range, HorizontalAlignment alignment) override;
     void setVerticalAlignment(CellRange range, VerticalAlignment alignment) override;
@@ -63,6 +65,8 @@ private:
     const SheetEntry &sheetEntry(Worksheet sheet) const;
     const RangeEntry &rangeEntry(CellRange range) const;
     css::uno::Reference<css::table::XCell> cell(Worksheet sheet, int row, int column) const;
+    css::uno::Reference<css::table::XCellRange> block(Worksheet sheet, int row, int column, int lastRow,
+                                                      int lastColumn) const;
     void setRangeProperty(CellRange range, const char *name, const css::uno::Any &value);
     void fit(Worksheet sheet, bool columns);
     void releaseHandles();

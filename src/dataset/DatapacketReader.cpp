@@ -104,8 +104,12 @@ void stripStrayParamsEnd(QString &text)
     const QString endTag = QStringLiteral("</PARAMS>");
     // PARAMS elements are all in the METADATA section, ahead of the rows.
     const qsizetype rows = text.indexOf(u"<ROWDATA");
+    // Only the text ahead of the rows is searched: an end tag found has to start before them.
+    const auto searched = [&] {
+        return rows < 0 ? QStringView(text) : QStringView(text).first(std::min(text.size(), rows + endTag.size()));
+    };
     qsizetype pos = 0;
-    while ((pos = text.indexOf(endTag, pos)) >= 0 && (rows < 0 || pos < rows)) {
+    while ((pos = searched().indexOf(endTag, pos)) >= 0 && (rows < 0 || pos < rows)) {
         qsizetype back = pos;
         while (back > 0 && text.at(back - 1).isSpace())
             --back;
@@ -249,8 +253,17 @@ std::optional<double> parseFloat(QStringView text)
 class PacketParser
 {
 public:
-    PacketParser(const QString &text, const ControlCharacters &controls)
-        : m_text(text), m_controls(controls), m_xml(text)
+    /// Thrown when the text given to the XML parser ends before it has read what it needs.
+    struct NeedsWholeText
+    {
+    };
+
+    /// With `headerOnly`, the XML parser is given the text up to the rows' start tag only: the rows are read
+    /// straight from the text, and handing the parser the whole text would cost a copy of it in UTF-8. When it
+    /// needs more, NeedsWholeText is thrown and the caller parses again with the whole text.
+    PacketParser(const QString &text, const ControlCharacters &controls, bool headerOnly)
+        : m_text(text), m_controls(controls), m_partial(headerOnly && headerEnd(text) < text.size()),
+          m_xml(m_partial ? text.first(headerEnd(text)) : text)
     {
         m_xml.setNamespaceProcessing(false);
     }
@@ -291,8 +304,18 @@ private:
     void endRow(RowInProgress &row, QList<RowValues> &rows) const;
     QVariant convert(int field, QStringView text, int rowNumber) const;
 
+    /// The end of the rows' start tag plus what follows it up to the next tag; the text's size when there is none.
+    static qsizetype headerEnd(const QString &text)
+    {
+        const qsizetype rows = text.indexOf(u"<ROWDATA");
+        const qsizetype close = rows < 0 ? -1 : text.indexOf(u'>', rows);
+        const qsizetype next = close < 0 ? -1 : text.indexOf(u'<', close);
+        return next < 0 ? text.size() : next;
+    }
+
     QString m_text;
     const ControlCharacters &m_controls;
+    bool m_partial;
     QXmlStreamReader m_xml;
     Datapacket *m_packet = nullptr;
     QHash<QString, int> m_fieldByAttr;
@@ -331,6 +354,8 @@ bool PacketParser::nextChild()
 
 Error PacketParser::xmlError() const
 {
+    if (m_partial && m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError)
+        throw NeedsWholeText();
     if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError)
         return Error(QStringLiteral("The datapacket is incomplete: the file ends at line %1, column %2 before "
                                     "the data is closed.")
@@ -656,7 +681,9 @@ bool PacketParser::scanRows(qsizetype pos)
             ++pos;
         return pos > from;
     };
-    auto at = [&](QStringView what) { return text.sliced(pos).startsWith(what); };
+    auto at = [&](QStringView what) {
+        return text.size() - pos >= what.size() && std::equal(what.begin(), what.end(), text.begin() + pos);
+    };
 
     QList<RowValues> rows;
     RowInProgress row;
@@ -684,11 +711,12 @@ bool PacketParser::scanRows(qsizetype pos)
             skipSpace();
             if (pos >= text.size() || (text[pos] != u'"' && text[pos] != u'\''))
                 return false;
-            const QChar quote = text[pos++];
+            const char16_t quote = text[pos++].unicode();
             const qsizetype valueStart = pos;
             bool references = false;
-            for (; pos < text.size() && text[pos] != quote; ++pos) {
-                const char16_t c = text[pos].unicode();
+            const char16_t *const chars = text.utf16();
+            for (; pos < text.size() && chars[pos] != quote; ++pos) {
+                const char16_t c = chars[pos];
                 if (c >= 0x20 && c < 0xD800 && c != u'<' && c != u'&')
                     continue;
                 if (c == u'&')
@@ -780,7 +808,13 @@ Datapacket readDatapacket(const QByteArray &bytes)
 
     Datapacket packet;
     packet.declaration = source.declaration;
-    PacketParser(source.text, controls).parse(packet);
+    try {
+        PacketParser(source.text, controls, true).parse(packet);
+    } catch (const PacketParser::NeedsWholeText &) {
+        packet = Datapacket();
+        packet.declaration = source.declaration;
+        PacketParser(source.text, controls, false).parse(packet);
+    }
     return packet;
 }
 

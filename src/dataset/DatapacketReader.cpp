@@ -238,8 +238,30 @@ QString shown(QStringView value)
 
 // --- Values -------------------------------------------------------------------------------------------------
 
+/// A whole number written as plain decimal digits with an optional minus (what the writer produces), read without
+/// the general number parser; nullopt for any other text, which the general parser then reads.
+std::optional<qint64> plainInteger(QStringView text)
+{
+    const bool negative = text.startsWith(u'-');
+    const QStringView digits = text.sliced(negative ? 1 : 0);
+    if (digits.isEmpty() || digits.size() > 18)
+        return std::nullopt;
+    qint64 value = 0;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return negative ? -value : value;
+}
+
 std::optional<double> parseFloat(QStringView text)
 {
+    // Up to 15 digits are held exactly by a double: the same value the general parser gives.
+    if (text.size() <= 15) {
+        if (const auto whole = plainInteger(text); whole && !(*whole == 0 && text.startsWith(u'-')))
+            return double(*whole);
+    }
     bool ok = false;
     double value = text.toDouble(&ok);
     // Some MIDAS versions wrote the Windows decimal comma ("8,5").
@@ -763,7 +785,9 @@ QVariant PacketParser::convert(int field, QStringView text, int rowNumber) const
         return m_controls.restoreValue(text.toString());
     case FieldKind::Integer: {
         bool ok = false;
-        qint64 value = text.toLongLong(&ok);
+        const auto plain = plainInteger(text);
+        qint64 value = plain ? *plain : text.toLongLong(&ok);
+        ok = ok || plain;
         if (!ok) {
             // A decimal value in a whole-number column (a column that once held decimals and was declared whole
             // later) is read rounded half to even, as counts are rounded everywhere else.
@@ -780,6 +804,10 @@ QVariant PacketParser::convert(int field, QStringView text, int rowNumber) const
             return *value;
         break;
     case FieldKind::Boolean:
+        if (text == u"TRUE") // as written; other spellings below
+            return true;
+        if (text == u"FALSE")
+            return false;
         if (text.compare(u"TRUE", Qt::CaseInsensitive) == 0)
             return true;
         if (text.compare(u"FALSE", Qt::CaseInsensitive) == 0)

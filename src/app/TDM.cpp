@@ -164,7 +164,12 @@ void TDM::tell(const QString &text) const
 
 void TDM::LoadDataSets()
 {
+    qint64 bytesDone = 0;
     for (Dataset *d : persistentDataSets()) {
+        if (loading) {
+            loading(d->fileName(), bytesDone);
+            bytesDone += QFileInfo(d->fileName()).size();
+        }
         try {
             d->loadFromFile();
         } catch (const Error &e) {

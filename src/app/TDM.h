@@ -42,6 +42,8 @@ public:
 
     /// Loads every persistent dataset from its file; a failure is reported and the next one is loaded.
     void LoadDataSets();
+    /// Told before each file LoadDataSets reads: the file and the bytes of the files read before it.
+    std::function<void(const QString &fileName, qint64 bytesDone)> loading;
     /// Folds the changes of every persistent dataset and writes it to its file; a failure is reported and
     /// the next one is saved. A file that existed but could not be read is moved aside first.
     void SaveDataSets();

@@ -25,26 +25,6 @@ constexpr int kRuns = 5;
 constexpr int kImportRuns = 3;
 
 
-QList<QStringList> importRows()
-{
-    QList<QStringList> rows;
-    rows.reserve(kRows);
-    for (int i = 0; i < kRows; ++i)
-        rows << bench::clientTexts(i, kRows);
-    return rows;
-}
-
-// A data folder with empty client files (the columns only), as a fresh installation has.
-void writeEmptyDataFiles(const QString &dir)
-{
-    TDM dm(dir);
-    for (Dataset *d : {dm.Clients, dm.MatchesByClient, dm.OptionsByClient, dm.Personal, dm.tmpMatches}) {
-        if (d->fieldCount() == 0)
-            d->setFields({FieldDef::text(QStringLiteral("FULLNAME"), 60)});
-        d->createDataSet();
-    }
-}
-
 void benchDuplicateCheck(Dataset &clients)
 {
     const RowCollator collator;
@@ -85,20 +65,10 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString dataDir = dir.filePath(QStringLiteral("Data/"));
     QDir().mkpath(dataDir);
-    const QList<QStringList> rows = importRows();
-
-    // The import file: semicolon-separated, one client a line.
-    QStringList lines;
-    lines.reserve(kRows);
-    for (const QStringList &row : rows)
-        lines << row.join(u';');
+    const QList<QStringList> rows = bench::clientRows(kRows);
     const QString file = dir.filePath(QStringLiteral("clients.csv"));
-    {
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly))
-            qFatal("cannot write %s", qPrintable(file));
-        out.write(lines.join(QStringLiteral("\r\n")).toUtf8());
-    }
+    bench::writeImportFile(file, rows);
+    QStringList lines;
     const double read = medianMs(kRuns, [&] { lines = readImportFileLines(file); });
     const double parse = medianMs(kRuns, [&] {
         if (parseClientImport(lines).rows.size() != kRows)
@@ -106,7 +76,7 @@ int main(int argc, char *argv[])
     });
     std::printf("import file of %d lines: read %.1f ms, split %.1f ms\n", kRows, read, parse);
 
-    writeEmptyDataFiles(dataDir);
+    bench::writeEmptyDataFiles(dataDir);
     std::unique_ptr<TDM> kept;
     const double import = medianMs(kImportRuns, [&] {
         auto dm = std::make_unique<TDM>(dataDir);

@@ -77,6 +77,7 @@ TDM::TDM(const QString &dataDir, QObject *parent)
       OptionsByClient(new Dataset(QStringLiteral("OptionsByClient"), this))
 {
     setObjectName(QStringLiteral("DM"));
+    defineDefaults();
     defineSchemas();
     DataModuleCreate(dataDir);
 }
@@ -90,6 +91,25 @@ TDM::~TDM()
 QList<Dataset *> TDM::persistentDataSets() const
 {
     return {Personal, Clients, Currency, MatchesByClient, tmpMatches, OptionsByClient};
+}
+
+void TDM::defineDefaults()
+{
+    // The match settings and options every new client starts with.
+    auto &matches = m_matchDefaults.values;
+    matches = {{QStringLiteral("bMatchTypeWords"), true},
+               {QStringLiteral("bMatchTypePercent"), false},
+               {QStringLiteral("sName2"), QStringLiteral("Repetitions")}};
+    const int bounds[] = {100, 95, 99, 85, 94, 75, 84, 50, 74};
+    for (int i = 0; i < 9; ++i)
+        matches.append({QStringLiteral("iName%1").arg(i + 3), bounds[i]});
+    matches.append({QStringLiteral("sName12"), QStringLiteral("No matches")});
+    const int prices[] = {80, 80, 80, 90, 90, 90, 100};
+    for (int i = 0; i < 7; ++i)
+        matches.append({QStringLiteral("fDiscount%1").arg(i + 2), prices[i]});
+    m_optionDefaults.values = {{QStringLiteral("Currency"), QStringLiteral("USD")},
+                               {QStringLiteral("Units"), QStringLiteral("Words")},
+                               {QStringLiteral("BaseRate"), 0.1}};
 }
 
 void TDM::defineSchemas()
@@ -144,7 +164,12 @@ void TDM::tell(const QString &text) const
 
 void TDM::LoadDataSets()
 {
+    qint64 bytesDone = 0;
     for (Dataset *d : persistentDataSets()) {
+        if (loading) {
+            loading(d->fileName(), bytesDone);
+            bytesDone += QFileInfo(d->fileName()).size();
+        }
         try {
             d->loadFromFile();
         } catch (const Error &e) {
@@ -203,28 +228,33 @@ void TDM::ClientsBeforePost(Dataset &clients)
     m_defaultRowsAdded.clear();
     try {
         MatchesByClient->append();
-        MatchesByClient->setValue(QStringLiteral("bMatchTypeWords"), true);
-        MatchesByClient->setValue(QStringLiteral("bMatchTypePercent"), false);
-        MatchesByClient->setValue(QStringLiteral("sName2"), QStringLiteral("Repetitions"));
-        const int bounds[] = {100, 95, 99, 85, 94, 75, 84, 50, 74};
-        for (int i = 0; i < 9; ++i)
-            MatchesByClient->setValue(QStringLiteral("iName%1").arg(i + 3), bounds[i]);
-        MatchesByClient->setValue(QStringLiteral("sName12"), QStringLiteral("No matches"));
-        const int prices[] = {80, 80, 80, 90, 90, 90, 100};
-        for (int i = 0; i < 7; ++i)
-            MatchesByClient->setValue(QStringLiteral("fDiscount%1").arg(i + 2), prices[i]);
+        setDefaults(*MatchesByClient, m_matchDefaults);
         MatchesByClient->post();
         m_defaultRowsAdded << MatchesByClient;
 
         OptionsByClient->append();
-        OptionsByClient->setValue(QStringLiteral("Currency"), QStringLiteral("USD"));
-        OptionsByClient->setValue(QStringLiteral("Units"), QStringLiteral("Words"));
-        OptionsByClient->setValue(QStringLiteral("BaseRate"), 0.1);
+        setDefaults(*OptionsByClient, m_optionDefaults);
         OptionsByClient->post();
         m_defaultRowsAdded << OptionsByClient;
     } catch (...) {
         ClientsPostError(clients);
         throw;
+    }
+}
+
+void TDM::setDefaults(Dataset &detail, DefaultValues &defaults)
+{
+    if (defaults.fieldsVersion != detail.fieldsVersion()) {
+        defaults.fields.clear();
+        for (const auto &[name, value] : std::as_const(defaults.values))
+            defaults.fields.push_back(detail.fieldIndex(name));
+        defaults.fieldsVersion = detail.fieldsVersion();
+    }
+    for (qsizetype i = 0; i < defaults.values.size(); ++i) {
+        const int field = defaults.fields[std::size_t(i)];
+        // A missing field fails with the dataset's own error, at the same point as it always has.
+        detail.setValue(field >= 0 ? field : detail.requireField(defaults.values.at(i).first),
+                        defaults.values.at(i).second);
     }
 }
 

@@ -7,6 +7,9 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QVariant>
+
+#include <vector>
 
 namespace quotaly {
 
@@ -39,6 +42,8 @@ public:
 
     /// Loads every persistent dataset from its file; a failure is reported and the next one is loaded.
     void LoadDataSets();
+    /// Told before each file LoadDataSets reads: the file and the bytes of the files read before it.
+    std::function<void(const QString &fileName, qint64 bytesDone)> loading;
     /// Folds the changes of every persistent dataset and writes it to its file; a failure is reported and
     /// the next one is saved. A file that existed but could not be read is moved aside first.
     void SaveDataSets();
@@ -56,11 +61,23 @@ public:
 private:
     void DataModuleCreate(const QString &dataDir);
     void defineSchemas();
+    void defineDefaults();
     void fillBuiltinCurrencies();
     void keepUnreadableOriginal(Dataset *dataset);
     void tell(const QString &text) const;
 
+    /// A new client's default values of one detail dataset, with the field indices looked up once per field list.
+    struct DefaultValues
+    {
+        QList<QPair<QString, QVariant>> values; ///< field name and value, in the order they are set
+        std::vector<int> fields;                ///< index of each name, -1 when the dataset lacks it
+        quint64 fieldsVersion = ~quint64(0);
+    };
+    static void setDefaults(Dataset &detail, DefaultValues &defaults);
+
     QList<Dataset *> m_unreadable; // loaded from a file that exists but could not be read
+    DefaultValues m_matchDefaults;
+    DefaultValues m_optionDefaults;
     bool m_defaultsPending = false;
     QList<Dataset *> m_defaultRowsAdded;
 };

@@ -25,6 +25,8 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
+#include <QProgressDialog>
 #include <QStatusTipEvent>
 #include <QTimer>
 #include <QUrl>
@@ -257,7 +259,7 @@ void TfQuotaly::showEvent(QShowEvent *event)
 void TfQuotaly::fStorageRestorePlacement()
 {
     if (m_dm)
-        m_dm->LoadDataSets();
+        loadDataSets();
     if (!upgradeSucceeded()) {
         ui::dialogs().message(this, QStringLiteral("Quotaly cannot start: %1").arg(m_upgradeError), ui::Dialogs::Kind::Error);
         close();
@@ -285,6 +287,34 @@ void TfQuotaly::fStorageRestorePlacement()
         return;
     }
     showNewsletterIfNotSubscribed(this);
+}
+
+void TfQuotaly::loadDataSets()
+{
+    // Large data files (a long client list) take a noticeable time to read: a progress window shows how far it
+    // has come. Small ones are read before a window could even be drawn.
+    constexpr qint64 kBytesWorthShowing = 4 * 1024 * 1024;
+    qint64 total = 0;
+    for (Dataset *d : m_dm->persistentDataSets())
+        total += QFileInfo(d->fileName()).size();
+    if (total < kBytesWorthShowing) {
+        m_dm->LoadDataSets();
+        return;
+    }
+    QProgressDialog progress(QStringLiteral("Reading the data files..."), QString(), 0, 1000, this);
+    progress.setObjectName(QStringLiteral("fLoadProgress"));
+    progress.setWindowTitle(QStringLiteral("Quotaly"));
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    const auto step = [&progress, total](qint64 bytesDone) {
+        progress.setValue(int(bytesDone * 1000 / total));
+        // The window has to be drawn before the next file is read; input waits until the files are read.
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    progress.show();
+    m_dm->loading = [&step](const QString &, qint64 bytesDone) { step(bytesDone); };
+    m_dm->LoadDataSets();
+    m_dm->loading = nullptr;
 }
 
 void TfQuotaly::loadStartLanguage()

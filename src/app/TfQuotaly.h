@@ -79,6 +79,7 @@ private:
     void showEntryMode(bool wordsMode);
     /// The remembered language, or the base language when it cannot be loaded; start-up goes on either way.
     void loadStartLanguage();
+    void loadDataSets();
     /// Shows another window modally with the typed values stored first and this window's client kept.
     void showKeepingClient(const std::function<void()> &show);
     /// Stores the counts, rates and options typed in this window; false (after saying why) when a row refused.

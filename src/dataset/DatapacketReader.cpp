@@ -104,8 +104,12 @@ void stripStrayParamsEnd(QString &text)
     const QString endTag = QStringLiteral("</PARAMS>");
     // PARAMS elements are all in the METADATA section, ahead of the rows.
     const qsizetype rows = text.indexOf(u"<ROWDATA");
+    // Only the text ahead of the rows is searched: an end tag found has to start before them.
+    const auto searched = [&] {
+        return rows < 0 ? QStringView(text) : QStringView(text).first(std::min(text.size(), rows + endTag.size()));
+    };
     qsizetype pos = 0;
-    while ((pos = text.indexOf(endTag, pos)) >= 0 && (rows < 0 || pos < rows)) {
+    while ((pos = searched().indexOf(endTag, pos)) >= 0 && (rows < 0 || pos < rows)) {
         qsizetype back = pos;
         while (back > 0 && text.at(back - 1).isSpace())
             --back;
@@ -234,8 +238,30 @@ QString shown(QStringView value)
 
 // --- Values -------------------------------------------------------------------------------------------------
 
+/// A whole number written as plain decimal digits with an optional minus (what the writer produces), read without
+/// the general number parser; nullopt for any other text, which the general parser then reads.
+std::optional<qint64> plainInteger(QStringView text)
+{
+    const bool negative = text.startsWith(u'-');
+    const QStringView digits = text.sliced(negative ? 1 : 0);
+    if (digits.isEmpty() || digits.size() > 18)
+        return std::nullopt;
+    qint64 value = 0;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return negative ? -value : value;
+}
+
 std::optional<double> parseFloat(QStringView text)
 {
+    // Up to 15 digits are held exactly by a double: the same value the general parser gives.
+    if (text.size() <= 15) {
+        if (const auto whole = plainInteger(text); whole && !(*whole == 0 && text.startsWith(u'-')))
+            return double(*whole);
+    }
     bool ok = false;
     double value = text.toDouble(&ok);
     // Some MIDAS versions wrote the Windows decimal comma ("8,5").
@@ -249,8 +275,17 @@ std::optional<double> parseFloat(QStringView text)
 class PacketParser
 {
 public:
-    PacketParser(const QString &text, const ControlCharacters &controls)
-        : m_text(text), m_controls(controls), m_xml(text)
+    /// Thrown when the text given to the XML parser ends before it has read what it needs.
+    struct NeedsWholeText
+    {
+    };
+
+    /// With `headerOnly`, the XML parser is given the text up to the rows' start tag only: the rows are read
+    /// straight from the text, and handing the parser the whole text would cost a copy of it in UTF-8. When it
+    /// needs more, NeedsWholeText is thrown and the caller parses again with the whole text.
+    PacketParser(const QString &text, const ControlCharacters &controls, bool headerOnly)
+        : m_text(text), m_controls(controls), m_partial(headerOnly && headerEnd(text) < text.size()),
+          m_xml(m_partial ? text.first(headerEnd(text)) : text)
     {
         m_xml.setNamespaceProcessing(false);
     }
@@ -291,8 +326,18 @@ private:
     void endRow(RowInProgress &row, QList<RowValues> &rows) const;
     QVariant convert(int field, QStringView text, int rowNumber) const;
 
+    /// The end of the rows' start tag plus what follows it up to the next tag; the text's size when there is none.
+    static qsizetype headerEnd(const QString &text)
+    {
+        const qsizetype rows = text.indexOf(u"<ROWDATA");
+        const qsizetype close = rows < 0 ? -1 : text.indexOf(u'>', rows);
+        const qsizetype next = close < 0 ? -1 : text.indexOf(u'<', close);
+        return next < 0 ? text.size() : next;
+    }
+
     QString m_text;
     const ControlCharacters &m_controls;
+    bool m_partial;
     QXmlStreamReader m_xml;
     Datapacket *m_packet = nullptr;
     QHash<QString, int> m_fieldByAttr;
@@ -331,6 +376,8 @@ bool PacketParser::nextChild()
 
 Error PacketParser::xmlError() const
 {
+    if (m_partial && m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError)
+        throw NeedsWholeText();
     if (m_xml.error() == QXmlStreamReader::PrematureEndOfDocumentError)
         return Error(QStringLiteral("The datapacket is incomplete: the file ends at line %1, column %2 before "
                                     "the data is closed.")
@@ -656,7 +703,9 @@ bool PacketParser::scanRows(qsizetype pos)
             ++pos;
         return pos > from;
     };
-    auto at = [&](QStringView what) { return text.sliced(pos).startsWith(what); };
+    auto at = [&](QStringView what) {
+        return text.size() - pos >= what.size() && std::equal(what.begin(), what.end(), text.begin() + pos);
+    };
 
     QList<RowValues> rows;
     RowInProgress row;
@@ -684,11 +733,12 @@ bool PacketParser::scanRows(qsizetype pos)
             skipSpace();
             if (pos >= text.size() || (text[pos] != u'"' && text[pos] != u'\''))
                 return false;
-            const QChar quote = text[pos++];
+            const char16_t quote = text[pos++].unicode();
             const qsizetype valueStart = pos;
             bool references = false;
-            for (; pos < text.size() && text[pos] != quote; ++pos) {
-                const char16_t c = text[pos].unicode();
+            const char16_t *const chars = text.utf16();
+            for (; pos < text.size() && chars[pos] != quote; ++pos) {
+                const char16_t c = chars[pos];
                 if (c >= 0x20 && c < 0xD800 && c != u'<' && c != u'&')
                     continue;
                 if (c == u'&')
@@ -735,7 +785,9 @@ QVariant PacketParser::convert(int field, QStringView text, int rowNumber) const
         return m_controls.restoreValue(text.toString());
     case FieldKind::Integer: {
         bool ok = false;
-        qint64 value = text.toLongLong(&ok);
+        const auto plain = plainInteger(text);
+        qint64 value = plain ? *plain : text.toLongLong(&ok);
+        ok = ok || plain;
         if (!ok) {
             // A decimal value in a whole-number column (a column that once held decimals and was declared whole
             // later) is read rounded half to even, as counts are rounded everywhere else.
@@ -752,6 +804,10 @@ QVariant PacketParser::convert(int field, QStringView text, int rowNumber) const
             return *value;
         break;
     case FieldKind::Boolean:
+        if (text == u"TRUE") // as written; other spellings below
+            return true;
+        if (text == u"FALSE")
+            return false;
         if (text.compare(u"TRUE", Qt::CaseInsensitive) == 0)
             return true;
         if (text.compare(u"FALSE", Qt::CaseInsensitive) == 0)
@@ -780,7 +836,13 @@ Datapacket readDatapacket(const QByteArray &bytes)
 
     Datapacket packet;
     packet.declaration = source.declaration;
-    PacketParser(source.text, controls).parse(packet);
+    try {
+        PacketParser(source.text, controls, true).parse(packet);
+    } catch (const PacketParser::NeedsWholeText &) {
+        packet = Datapacket();
+        packet.declaration = source.declaration;
+        PacketParser(source.text, controls, false).parse(packet);
+    }
     return packet;
 }
 

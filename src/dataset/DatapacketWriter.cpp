@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include <QLocale>
 #include <QSet>
@@ -16,6 +18,9 @@ QByteArray formatDouble(double value)
 {
     if (value == 0 && std::signbit(value))
         return QByteArrayLiteral("-0");
+    // Whole numbers of up to 15 digits are what "%.15g" prints for them, and need no round trip.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value))
+        return QByteArray::number(qint64(value));
     QString text = QString::number(value, 'g', 15);
     bool ok = false;
     if (text.toDouble(&ok) != value || !ok)
@@ -44,7 +49,7 @@ private:
     void writeField(const FieldDef &field, const QString &attrName);
     void writeParams();
     void writeRow(const RowValues &row);
-    void writeValue(FieldKind kind, const QVariant &value);
+    void writeValue(qsizetype field, const QVariant &value);
     void attribute(QStringView name, QStringView value);
     void escaped(QStringView text);
     void nonAscii(char32_t code);
@@ -55,12 +60,15 @@ private:
     QStringList m_attrNames;
     QList<FieldKind> m_kinds;
     QList<QByteArray> m_rowAttrPrefix; ///< ` name="` per field
+    /// The last number written in each field and its text: a column mostly repeats a few values.
+    std::vector<std::pair<double, QByteArray>> m_lastFloat;
     QByteArray m_out;
 };
 
 QByteArray PacketWriter::write()
 {
     chooseAttrNames();
+    m_lastFloat.resize(std::size_t(m_packet.fields.size()));
     m_out.reserve(512 + m_packet.rows.size() * (32 + 24 * m_packet.fields.size()));
     m_out += m_plain ? QByteArrayLiteral(R"(<?xml version="1.0" standalone="yes"?>)")
                      : QByteArrayLiteral(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)");
@@ -156,7 +164,7 @@ void PacketWriter::writeRow(const RowValues &row)
             continue;
         }
         m_out += m_rowAttrPrefix.at(i);
-        writeValue(m_kinds.at(i), value);
+        writeValue(i, value);
         m_out += '"';
     }
     if (!nested) {
@@ -172,15 +180,22 @@ void PacketWriter::writeRow(const RowValues &row)
     m_out += "</ROW>";
 }
 
-void PacketWriter::writeValue(FieldKind kind, const QVariant &value)
+void PacketWriter::writeValue(qsizetype field, const QVariant &value)
 {
-    switch (kind) {
+    switch (m_kinds.at(field)) {
     case FieldKind::Integer:
         m_out += QByteArray::number(value.toLongLong());
         return;
-    case FieldKind::Float:
-        m_out += formatDouble(value.toDouble());
+    case FieldKind::Float: {
+        auto &[last, text] = m_lastFloat[std::size_t(field)];
+        const double number = value.toDouble();
+        if (std::memcmp(&number, &last, sizeof number) != 0 || text.isNull()) {
+            last = number;
+            text = formatDouble(number);
+        }
+        m_out += text;
         return;
+    }
     case FieldKind::Boolean:
         m_out += value.toBool() ? "TRUE" : "FALSE";
         return;

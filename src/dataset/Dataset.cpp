@@ -44,17 +44,36 @@ void Dataset::setFields(const QList<FieldDef> &fields)
     m_packet.fields = fields;
     for (FieldDef &f : m_packet.fields)
         applyDisplay(f);
+    fieldsReplaced();
     if (m_master)
         setMasterSource(m_master, m_masterFieldName, m_detailFieldName);
 }
 
 int Dataset::fieldIndex(const QString &name) const
 {
-    for (int i = 0; i < m_packet.fields.size(); ++i) {
-        if (m_packet.fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
-            return i;
+    // Names are mostly asked for as declared, which needs no case folding.
+    const auto exact = m_fieldByName.constFind(name);
+    if (exact != m_fieldByName.cend())
+        return *exact;
+    return m_fieldByName.value(name.toCaseFolded(), -1);
+}
+
+void Dataset::fieldsReplaced()
+{
+    ++m_fieldsVersion;
+    m_fieldByName.clear();
+    m_kinds.clear();
+    m_ranges.clear();
+    for (int i = int(m_packet.fields.size()) - 1; i >= 0; --i) { // backwards: the first of equal names wins
+        const QString &name = m_packet.fields.at(i).name;
+        m_fieldByName.insert(name.toCaseFolded(), i);
     }
-    return -1;
+    for (int i = 0; i < m_packet.fields.size(); ++i) {
+        const FieldDef &f = m_packet.fields.at(i);
+        m_fieldByName.insert(f.name, m_fieldByName.value(f.name.toCaseFolded()));
+        m_kinds.push_back(f.kind());
+        m_ranges.push_back(integerRangeForToken(f.typeToken));
+    }
 }
 
 int Dataset::requireField(const QString &name) const
@@ -123,24 +142,34 @@ void Dataset::loadFromFile(const QString &fileName)
     } catch (const Error &e) {
         throw Error(QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), e.text()));
     }
-    loadFromPacket(packet);
+    loadFromPacket(std::move(packet));
 }
 
 void Dataset::loadFromPacket(const Datapacket &packet)
 {
+    loadFromPacket(Datapacket(packet));
+}
+
+void Dataset::loadFromPacket(Datapacket &&packet)
+{
     if (isEditing())
         cancel();
     clearRecords();
-    m_packet = packet;
-    m_records.reserve(packet.rows.size());
-    for (const RowValues &row : packet.rows) {
-        auto *r = new Record{row};
-        r->values.resize(m_packet.fields.size());
+    QList<RowValues> rows = std::move(packet.rows);
+    m_packet = std::move(packet);
+    m_packet.rows.clear();
+    const qsizetype width = m_packet.fields.size();
+    m_records.reserve(std::size_t(rows.size()));
+    for (RowValues &row : rows) {
+        auto *r = new Record{std::move(row)};
+        if (r->values.size() != width) // resizing a list of the right size would still copy it
+            r->values.resize(width);
         m_records.push_back(r);
     }
-    m_packet.rows.clear();
+    rows.clear();
     for (FieldDef &f : m_packet.fields)
         applyDisplay(f);
+    fieldsReplaced();
     m_changeCount = 0;
     m_state = DatasetState::Browse;
     if (m_master) {
@@ -190,7 +219,7 @@ void Dataset::createDataSet()
     packet.declaration = m_packet.declaration;
     packet.fields = m_packet.fields;
     packet.params = m_packet.params;
-    loadFromPacket(packet);
+    loadFromPacket(std::move(packet));
 }
 
 void Dataset::open()
@@ -391,7 +420,7 @@ QString Dataset::displayText(int row, int field) const
     if (v.isNull())
         return {};
     const FieldDef &f = this->field(field);
-    switch (f.kind()) {
+    switch (m_kinds[std::size_t(field)]) {
     case FieldKind::Float:
         return formatFloat(v.toDouble(), f.displayFormat, QLocale());
     case FieldKind::Integer:
@@ -410,7 +439,7 @@ QVariant Dataset::convert(int field, const QVariant &value) const
         return {};
     const FieldDef &f = this->field(field);
     const bool isText = value.typeId() == QMetaType::QString;
-    switch (f.kind()) {
+    switch (m_kinds[std::size_t(field)]) {
     case FieldKind::Text: {
         QString s = value.toString();
         if (s.isEmpty())
@@ -439,7 +468,7 @@ QVariant Dataset::convert(int field, const QVariant &value) const
             if (!ok)
                 throw Error(QStringLiteral("'%1' is not a valid integer value").arg(value.toString()));
         }
-        const auto [lo, hi] = integerRangeForToken(f.typeToken);
+        const auto [lo, hi] = m_ranges[std::size_t(field)];
         if (v < lo || v > hi)
             throw Error(QStringLiteral("%1 is not a valid value for field '%2'. The allowed range is %3 to %4")
                             .arg(v)

@@ -38,11 +38,15 @@ public:
     void setFields(const QList<FieldDef> &fields);
     const QList<FieldDef> &fields() const { return m_packet.fields; }
     int fieldCount() const { return int(m_packet.fields.size()); }
-    /// Index of the field named `name`, compared without regard to case; -1 when there is none.
+    /// Index of the field named `name`, compared without regard to case (the first such field); -1 when there
+    /// is none. A table look-up, not a search.
     int fieldIndex(const QString &name) const;
     /// Like fieldIndex() but throws Error "<dataset>: Field '<name>' not found".
     int requireField(const QString &name) const;
     const FieldDef &field(int index) const { return m_packet.fields.at(index); }
+    /// Changes whenever the list of fields is replaced, so callers that keep field indices know to look them up
+    /// again.
+    quint64 fieldsVersion() const { return m_fieldsVersion; }
     /// Sets the display label, width and format of a field (kept across loads of the same column).
     void setFieldDisplay(const QString &fieldName, const QString &label, int width, const QString &format = {});
     void setDisplayFormat(const QString &fieldName, const QString &format);
@@ -60,6 +64,7 @@ public:
     void saveToFile(const QString &fileName = {});
     /// Replaces columns and rows with the packet's and opens the dataset.
     void loadFromPacket(const Datapacket &packet);
+    void loadFromPacket(Datapacket &&packet);
     /// The dataset's columns, parameters and rows (pending edits excluded).
     Datapacket toPacket() const;
 
@@ -200,6 +205,7 @@ private:
     void masterMoved();
     void notifyDetails();
     void applyDisplay(FieldDef &field) const;
+    void fieldsReplaced();
 
     struct Display
     {
@@ -232,6 +238,12 @@ private:
     int m_detailField = -1;
     QList<Dataset *> m_details;
     QHash<QString, Display> m_display; // by lower-case field name
+
+    // Kept in step with m_packet.fields by fieldsReplaced().
+    QHash<QString, int> m_fieldByName;   // names as asked for (exact and case-folded) -> first matching field
+    std::vector<FieldKind> m_kinds;      // each field's kind, worked out once
+    std::vector<IntegerRange> m_ranges;  // each integer field's range
+    quint64 m_fieldsVersion = 0;
 };
 
 } // namespace quotaly

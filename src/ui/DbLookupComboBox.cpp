@@ -1,6 +1,8 @@
 #include "DbLookupComboBox.h"
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "DataLink.h"
 #include "DatasetTableModel.h"
@@ -8,6 +10,7 @@
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 
+#include <QCollator>
 #include <QConcatenateTablesProxyModel>
 #include <QHeaderView>
 #include <QSortFilterProxyModel>
@@ -15,6 +18,73 @@
 #include <QTableView>
 
 namespace quotaly::ui {
+
+namespace {
+
+/// Sorts by the rules of the user's language, as a locale-aware QSortFilterProxyModel does, from a collation key
+/// made once per row: comparing texts through the collator each time makes sorting a long client list slow.
+class CollatedSortModel : public QSortFilterProxyModel
+{
+public:
+    explicit CollatedSortModel(QAbstractItemModel *source, QObject *parent) : QSortFilterProxyModel(parent)
+    {
+        // The keys follow the source's rows; they are made again when a row's text may have changed.
+        connect(source, &QAbstractItemModel::modelReset, this, [this] { m_keys.clear(); });
+        connect(source, &QAbstractItemModel::layoutChanged, this, [this] { m_keys.clear(); });
+        connect(source, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
+            if (std::size_t(first) <= m_keys.size())
+                m_keys.insert(m_keys.begin() + first, std::size_t(last - first + 1), std::nullopt);
+        });
+        connect(source, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex &, int first, int last) {
+            if (std::size_t(last) < m_keys.size())
+                m_keys.erase(m_keys.begin() + first, m_keys.begin() + last + 1);
+            else
+                m_keys.clear();
+        });
+        connect(source, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &from, const QModelIndex &to) {
+            for (int row = from.row(); row <= to.row() && std::size_t(row) < m_keys.size(); ++row)
+                m_keys[std::size_t(row)].reset();
+        });
+        // Connected before the proxy's own handlers, so the keys are right when it sorts.
+        setSourceModel(source);
+    }
+
+protected:
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override
+    {
+        const QCollatorSortKey *l = key(left);
+        const QCollatorSortKey *r = l ? key(right) : nullptr;
+        if (!l || !r)
+            return QSortFilterProxyModel::lessThan(left, right);
+        return l->compare(*r) < 0;
+    }
+
+private:
+    /// The key of a row holding text; nullptr for other values.
+    const QCollatorSortKey *key(const QModelIndex &index) const
+    {
+        if (index.parent().isValid() || index.column() != sortColumn())
+            return nullptr;
+        const std::size_t rows = std::size_t(sourceModel()->rowCount());
+        if (m_keys.size() != rows) {
+            m_keys.clear();
+            m_keys.resize(rows);
+        }
+        std::optional<QCollatorSortKey> &slot = m_keys[std::size_t(index.row())];
+        if (!slot) {
+            const QVariant value = sourceModel()->data(index, sortRole());
+            if (value.typeId() != QMetaType::QString)
+                return nullptr;
+            slot.emplace(m_collator.sortKey(value.toString()));
+        }
+        return &*slot;
+    }
+
+    QCollator m_collator;
+    mutable std::vector<std::optional<QCollatorSortKey>> m_keys; // by source row
+};
+
+} // namespace
 
 DbLookupComboBox::DbLookupComboBox(QWidget *parent)
     : QComboBox(parent), m_link(new DataLink(this)), m_view(new QTableView(this))
@@ -85,8 +155,7 @@ void DbLookupComboBox::rebuildModel()
     auto *holder = new QObject(this);
     auto *listModel = new DatasetTableModel(m_list, columns, holder);
     listModel->setReadOnly(true);
-    auto *sorted = new QSortFilterProxyModel(holder);
-    sorted->setSourceModel(listModel);
+    auto *sorted = new CollatedSortModel(listModel, holder);
     sorted->setSortRole(Qt::EditRole); // the raw value: no display formatting per comparison
     sorted->setSortCaseSensitivity(Qt::CaseInsensitive);
     sorted->setSortLocaleAware(true);

@@ -112,6 +112,67 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(Error, p.master.value(QStringLiteral("Nope")));
     }
 
+    // Look-ups and conversions follow the field list whichever way it is replaced: declared, or loaded with a
+    // file's other columns. "Name" is a text field, "Name:i" an integer field.
+    void fieldLookupFollowsFieldList_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<bool>("loaded");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("type");
+        const QStringList clients{"FULLNAME", "Tel"};
+        QTest::newRow("declared, other case") << QStringList() << clients << false << "fullNAME" << 0 << int(QMetaType::QString);
+        QTest::newRow("equal names: the first") << QStringList() << QStringList{"Code", "CODE:i"} << false << "CODE" << 0
+                                                << int(QMetaType::QString);
+        QTest::newRow("redeclared: old name gone") << clients << QStringList{"Phone"} << false << "Tel" << -1 << 0;
+        QTest::newRow("loaded: old name gone") << clients << QStringList{"Phone"} << true << "Tel" << -1 << 0;
+        QTest::newRow("loaded: column moved") << clients << QStringList{"Tel", "FULLNAME"} << true << "tel" << 0
+                                             << int(QMetaType::QString);
+        QTest::newRow("loaded: column now whole numbers") << clients << QStringList{"FULLNAME", "Tel:i"} << true << "Tel"
+                                                          << 1 << int(QMetaType::LongLong);
+        QTest::newRow("redeclared: column now text") << QStringList{"Tel:i"} << QStringList{"Tel"} << false << "TEL" << 0
+                                                     << int(QMetaType::QString);
+    }
+
+    void fieldLookupFollowsFieldList()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QStringList, after);
+        QFETCH(bool, loaded);
+        QFETCH(QString, name);
+        QFETCH(int, index);
+        QFETCH(int, type);
+        const auto fields = [](const QStringList &specs) {
+            QList<FieldDef> out;
+            for (const QString &spec : specs)
+                out << (spec.endsWith(u":i") ? FieldDef::integer(spec.chopped(2)) : FieldDef::text(spec, 20));
+            return out;
+        };
+        Dataset d(QStringLiteral("Clients"));
+        if (!before.isEmpty()) {
+            d.setFields(fields(before));
+            d.createDataSet();
+            QVERIFY(d.fieldIndex(before.first().section(u':', 0, 0)) == 0);
+            d.close();
+        }
+        if (loaded) {
+            Datapacket packet;
+            packet.fields = fields(after);
+            d.loadFromPacket(packet);
+        } else {
+            d.setFields(fields(after));
+            d.createDataSet();
+        }
+        QCOMPARE(d.fieldIndex(name), index);
+        if (index < 0)
+            return;
+        d.append();
+        d.setValue(name, QStringLiteral("7"));
+        QCOMPARE(d.value(index).typeId(), type);
+    }
+
     void requiredFieldLeavesRowPending()
     {
         Pair p;

@@ -186,7 +186,7 @@ private slots:
         QTest::newRow("unknown category") << "job.csv" << QByteArray(wordfast).replace("Leveraged", "Machine") << "Machine";
         QTest::newRow("JSON of another kind") << "job.json" << QByteArray("{\"project\": 1}") << "analyseLanguageParts";
         // UTF-16 without its byte order mark is no layout Quotaly recognises (and not a Trados CSV full of NULs).
-        QTest::newRow("wrong encoding") << "job.csv" << QByteArray::fromRawData("\0F\0i\0l\0e;", 11).repeated(200)
+        QTest::newRow("wrong encoding") << "job.csv" << QByteArray("\0F\0i\0l\0e\0;", 10).repeated(200)
                                         << unknown;
         QTest::newRow("OmegaT cut short") << "stats.txt"
                                           << test::fixture(u"trados/reports/omegat_stats_match.txt"_s).left(300)

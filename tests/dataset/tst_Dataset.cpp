@@ -144,10 +144,10 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, index);
         QFETCH(int, type);
-        const auto fields = [](const QStringList &specs) {
+        const auto fields = [](const QStringList &columns) {
             QList<FieldDef> out;
-            for (const QString &spec : specs)
-                out << (spec.endsWith(u":i") ? FieldDef::integer(spec.chopped(2)) : FieldDef::text(spec, 20));
+            for (const QString &column : columns)
+                out << (column.endsWith(u":i") ? FieldDef::integer(column.chopped(2)) : FieldDef::text(column, 20));
             return out;
         };
         Dataset d(QStringLiteral("Clients"));

@@ -5,9 +5,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <bitset>
 #include <limits>
 #include <optional>
+#include <thread>
 
 #include <QHash>
 #include <QStringConverter>
@@ -290,6 +292,16 @@ public:
         m_xml.setNamespaceProcessing(false);
     }
 
+    /// Reads a packet whose text up to the rows' start tag (and what follows it up to the next tag) is `header`
+    /// and whose rows are `rowBytes`, UTF-8 from the first tag after that start tag to the file's end. Rows of the
+    /// plain shape are read straight from the bytes; at anything else NeedsWholeText is thrown.
+    PacketParser(const QString &header, const ControlCharacters &controls, QByteArrayView rowBytes)
+        : m_text(header), m_controls(controls), m_partial(true), m_xml(header), m_rowBytes(rowBytes),
+          m_haveRowBytes(true)
+    {
+        m_xml.setNamespaceProcessing(false);
+    }
+
     void parse(Datapacket &packet);
 
 private:
@@ -321,6 +333,10 @@ private:
     void readRows();
     void readRow(int rowNumber);
     bool scanRows(qsizetype pos);
+    bool scanRowBytes(qsizetype textPos);
+    bool scanByteRange(qsizetype from, qsizetype to, bool last, QList<RowValues> &rows) const;
+    bool byteAttribute(RowInProgress &row, QByteArrayView name, QByteArrayView value, bool nonAscii,
+                       bool references) const;
     void beginRow(RowInProgress &row, int number) const;
     bool setRowAttribute(RowInProgress &row, QStringView name, QStringView value) const;
     void endRow(RowInProgress &row, QList<RowValues> &rows) const;
@@ -344,6 +360,8 @@ private:
     QList<FieldInfo> m_info;
     bool m_haveFields = false;
     bool m_sawDtd = false;
+    QByteArrayView m_rowBytes;
+    bool m_haveRowBytes = false;
 };
 
 /// Moves to the next child element of the current element; false at the current element's end.
@@ -444,6 +462,11 @@ void PacketParser::parse(Datapacket &packet)
             readMetadata();
             haveMetadata = true;
         } else if (m_xml.qualifiedName() == u"ROWDATA" && haveMetadata && !haveRows) {
+            if (m_haveRowBytes) {
+                if (scanRowBytes(m_xml.characterOffset()))
+                    return;
+                throw NeedsWholeText();
+            }
             if (scanRows(m_xml.characterOffset()))
                 return; // the rows and the rest of the file have been checked and read
             readRows();
@@ -656,8 +679,9 @@ bool isXmlChar(char32_t c)
            (c >= 0x10000 && c <= 0x10FFFF);
 }
 
-/// Resolves the references in an attribute value; false at one the XML parser should judge.
-bool resolveReferences(QStringView raw, QString &out)
+/// Resolves the references in an attribute value; false at one the XML parser should judge. With `controls`,
+/// references to control characters are resolved too (Windows programs write them; see ControlCharacters).
+bool resolveReferences(QStringView raw, QString &out, bool controls = false)
 {
     out.clear();
     out.reserve(raw.size());
@@ -681,7 +705,7 @@ bool resolveReferences(QStringView raw, QString &out)
             out += u'"';
         else if (name == u"apos")
             out += u'\'';
-        else if (const auto code = referencedCode(name); code && isXmlChar(*code))
+        else if (const auto code = referencedCode(name); code && (isXmlChar(*code) || (controls && *code < 0x20)))
             out += QStringView(QChar::fromUcs4(*code));
         else
             return false;
@@ -776,6 +800,276 @@ bool PacketParser::scanRows(qsizetype pos)
     return true;
 }
 
+// --- Reading rows straight from UTF-8 bytes -----------------------------------------------------------------
+
+/// Above this many bytes of rows, two threads read them, each one half.
+constexpr qsizetype ParallelRowBytes = 2 * 1024 * 1024;
+
+bool isByteSpace(char c)
+{
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t';
+}
+
+bool isByteNameStart(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+}
+
+bool isByteNameChar(char c)
+{
+    return isByteNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+std::optional<qint64> plainInteger(QByteArrayView text)
+{
+    const bool negative = text.startsWith('-');
+    const QByteArrayView digits = text.sliced(negative ? 1 : 0);
+    if (digits.isEmpty() || digits.size() > 18)
+        return std::nullopt;
+    qint64 value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+/// True when the bytes are well-formed UTF-8 of characters XML allows in text (no surrogates, no U+FFFE or
+/// U+FFFF, nothing above U+10FFFF, no overlong forms). Bytes below 0x80 are checked by the caller.
+bool isXmlUtf8(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const auto *const end = p + bytes.size();
+    while (p < end) {
+        const uchar c = *p;
+        if (c < 0x80) {
+            ++p;
+            continue;
+        }
+        int length = 0;
+        char32_t code = 0;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (end - p < length)
+            return false;
+        for (int i = 1; i < length; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (p[i] & 0x3F);
+        }
+        const char32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+        if (code < least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) || code == 0xFFFE || code == 0xFFFF)
+            return false;
+        p += length;
+    }
+    return true;
+}
+
+/// Reads the rows from the UTF-8 bytes that follow the rows' start tag, each value decoded on its own, in two
+/// threads for a large file. False, having kept nothing, at anything the general parser should judge.
+bool PacketParser::scanRowBytes(qsizetype textPos)
+{
+    // Only white space may stand between the rows' start tag and the bytes; <ROWDATA/> has no rows.
+    const QStringView between = QStringView(m_text).sliced(textPos);
+    if (m_sawDtd || textPos < 2 || m_text.at(textPos - 2) == u'/' ||
+        !std::all_of(between.begin(), between.end(), isXmlSpace))
+        return false;
+    const qsizetype size = m_rowBytes.size();
+    qsizetype split = size;
+    if (size > ParallelRowBytes && std::thread::hardware_concurrency() > 1) {
+        // The second half starts at a row's start tag; "<" never stands raw inside a value.
+        for (qsizetype at = m_rowBytes.indexOf("<ROW", size / 2); at >= 0 && at + 4 < size;
+             at = m_rowBytes.indexOf("<ROW", at + 4)) {
+            if (isByteSpace(m_rowBytes[at + 4]) || m_rowBytes[at + 4] == '/') {
+                split = at;
+                break;
+            }
+        }
+    }
+    QList<RowValues> rows;
+    if (split == size) {
+        if (!scanByteRange(0, size, true, rows))
+            return false;
+    } else {
+        QList<RowValues> second;
+        bool secondRead = false;
+        std::thread worker([&] {
+            try {
+                secondRead = scanByteRange(split, size, true, second);
+            } catch (...) { // out of memory: the general parser has its say
+                secondRead = false;
+            }
+        });
+        bool firstRead = false;
+        try {
+            firstRead = scanByteRange(0, split, false, rows);
+        } catch (...) {
+            worker.join();
+            throw;
+        }
+        worker.join();
+        if (!firstRead || !secondRead)
+            return false;
+        rows.append(std::move(second));
+    }
+    m_packet->rows = std::move(rows);
+    return true;
+}
+
+/// Reads the rows of m_rowBytes[from, to): whole rows only, and with `last` the closing tags and nothing after.
+bool PacketParser::scanByteRange(qsizetype from, qsizetype to, bool last, QList<RowValues> &rows) const
+{
+    const char *const bytes = m_rowBytes.data();
+    qsizetype pos = from;
+    auto skipSpace = [&] {
+        const qsizetype start = pos;
+        while (pos < to && isByteSpace(bytes[pos]))
+            ++pos;
+        return pos > start;
+    };
+    auto at = [&](QByteArrayView what) {
+        return to - pos >= what.size() && std::memcmp(bytes + pos, what.data(), size_t(what.size())) == 0;
+    };
+
+    RowInProgress row;
+    for (;;) {
+        skipSpace();
+        if (!at("<ROW"))
+            break;
+        pos += 4;
+        beginRow(row, 0);
+        for (;;) {
+            const bool spaced = skipSpace();
+            if (at("/>"))
+                break;
+            if (!spaced || pos >= to || !isByteNameStart(bytes[pos]))
+                return false; // children, a longer tag name or something unusual
+            const qsizetype nameStart = pos;
+            while (pos < to && isByteNameChar(bytes[pos]))
+                ++pos;
+            const QByteArrayView name(bytes + nameStart, pos - nameStart);
+            skipSpace();
+            if (!at("="))
+                return false;
+            ++pos;
+            skipSpace();
+            if (pos >= to || (bytes[pos] != '"' && bytes[pos] != '\''))
+                return false;
+            const char quote = bytes[pos++];
+            const qsizetype valueStart = pos;
+            uchar seen = 0;
+            bool references = false;
+            for (; pos < to && bytes[pos] != quote; ++pos) {
+                const uchar c = uchar(bytes[pos]);
+                if (c >= 0x20 && c != '<' && c != '&') {
+                    seen |= c;
+                    continue;
+                }
+                if (c != '&')
+                    return false; // raw line breaks are normalised by the parser; leave them to it
+                references = true;
+            }
+            if (pos >= to)
+                return false;
+            const QByteArrayView value(bytes + valueStart, pos - valueStart);
+            ++pos;
+            if (!byteAttribute(row, name, value, seen >= 0x80, references))
+                return false;
+        }
+        pos += 2;
+        endRow(row, rows);
+    }
+    if (last) {
+        for (const QByteArrayView closing : {QByteArrayView("</ROWDATA"), QByteArrayView(">"),
+                                             QByteArrayView("</DATAPACKET"), QByteArrayView(">")}) {
+            skipSpace();
+            if (!at(closing))
+                return false;
+            pos += closing.size();
+        }
+        skipSpace();
+    }
+    return pos == to;
+}
+
+/// Stores one ROW attribute read from bytes. False at anything the general parser should judge: a repeated
+/// attribute, bytes that are not UTF-8, a value that is not of the plain form written for its type.
+bool PacketParser::byteAttribute(RowInProgress &row, QByteArrayView name, QByteArrayView value, bool nonAscii,
+                                 bool references) const
+{
+    const QList<FieldDef> &fields = m_packet->fields;
+    const QLatin1StringView attr(name);
+    int index = row.expected;
+    if (index >= fields.size() || fields.at(index).attrName != attr) {
+        index = -1;
+        for (int i = 0; i < fields.size() && index < 0; ++i) {
+            if (fields.at(i).attrName == attr)
+                index = i;
+        }
+    }
+    if (index < 0) {
+        // A value for a column the file no longer declares is dropped with its column.
+        if (name != "RowState")
+            return true;
+        const auto state = plainInteger(value);
+        if (row.hasState || !state)
+            return false;
+        row.current = (*state & 3) == 0;
+        row.hasState = true;
+        return true;
+    }
+    if (row.values.at(index).isValid())
+        return false;
+    if (nonAscii && !isXmlUtf8(value))
+        return false;
+    const FieldInfo &info = m_info.at(index);
+    QVariant &stored = row.values[index];
+    if (info.kind == FieldKind::Text || info.kind == FieldKind::Opaque) {
+        if (!references) {
+            stored = nonAscii ? QString::fromUtf8(value) : QString::fromLatin1(value);
+        } else {
+            QString resolved;
+            if (!resolveReferences(nonAscii ? QString::fromUtf8(value) : QString::fromLatin1(value), resolved, true))
+                return false;
+            stored = std::move(resolved);
+        }
+    } else if (nonAscii || references) {
+        return false;
+    } else if (info.kind == FieldKind::Integer) {
+        const auto whole = plainInteger(value);
+        if (!whole || *whole < info.range.min || *whole > info.range.max)
+            return false;
+        stored = *whole;
+    } else if (info.kind == FieldKind::Float) {
+        const auto number = parseFloat(QString::fromLatin1(value));
+        if (!number)
+            return false;
+        stored = *number;
+    } else if (info.kind == FieldKind::Boolean) {
+        if (value.size() == 4 && qstrnicmp(value.data(), 4, "TRUE", 4) == 0)
+            stored = true;
+        else if (value.size() == 5 && qstrnicmp(value.data(), 5, "FALSE", 5) == 0)
+            stored = false;
+        else
+            return false;
+    } else {
+        return false;
+    }
+    row.expected = index + 1;
+    return true;
+}
+
 QVariant PacketParser::convert(int field, QStringView text, int rowNumber) const
 {
     const FieldInfo &info = m_info.at(field);
@@ -823,12 +1117,56 @@ QVariant PacketParser::convert(int field, QStringView text, int rowNumber) const
                     .arg(rowNumber));
 }
 
+/// The packet read straight from UTF-8 bytes: only the text ahead of the rows is decoded as a whole, each value
+/// on its own. nullopt when the bytes are not UTF-8 or not of the plain shape, or hold anything wrong: the general
+/// reader then reads them and words any error.
+std::optional<Datapacket> readUtf8Packet(const QByteArray &bytes)
+{
+    using Declaration = Datapacket::Declaration;
+    QByteArrayView view(bytes);
+    Declaration declaration = Declaration::Utf8;
+    if (view.startsWith("\xEF\xBB\xBF")) {
+        view = view.sliced(3);
+    } else if (view.startsWith("\xFF\xFE") || view.startsWith("\xFE\xFF")) {
+        return std::nullopt;
+    } else {
+        bool hasDeclaration = false;
+        const std::optional<QByteArray> encoding = declaredEncoding(view, &hasDeclaration);
+        if (encoding && *encoding != "utf-8" && *encoding != "utf8")
+            return std::nullopt;
+        if (!encoding && hasDeclaration)
+            declaration = Declaration::Plain;
+    }
+    const qsizetype rows = view.indexOf("<ROWDATA");
+    const qsizetype close = rows < 0 ? -1 : view.indexOf('>', rows);
+    const qsizetype next = close < 0 ? -1 : view.indexOf('<', close);
+    if (next < 0)
+        return std::nullopt;
+    std::optional<QString> header = decodeStrictUtf8(view.first(next));
+    if (!header)
+        return std::nullopt;
+    stripStrayParamsEnd(*header);
+    try {
+        ControlCharacters controls;
+        controls.hide(*header);
+        Datapacket packet;
+        packet.declaration = declaration;
+        PacketParser(*header, controls, view.sliced(next)).parse(packet);
+        return packet;
+    } catch (const PacketParser::NeedsWholeText &) {
+    } catch (const Error &) {
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 Datapacket readDatapacket(const QByteArray &bytes)
 {
     if (QByteArrayView(bytes).trimmed().isEmpty())
         throw Error(QStringLiteral("The file is empty; it holds no datapacket."));
+    if (std::optional<Datapacket> packet = readUtf8Packet(bytes))
+        return std::move(*packet);
     SourceText source = decodeSource(bytes);
     stripStrayParamsEnd(source.text);
     ControlCharacters controls;

@@ -75,6 +75,7 @@ private slots:
     void writesDelphiLayout();
     void valuesSurviveWriteAndRead_data();
     void valuesSurviveWriteAndRead();
+    void largeFileReadsAsItsText();
     void loadsLongValues();
     void windows1252RoundTrip();
 };
@@ -310,6 +311,9 @@ void tst_Datapacket::readsRowShapes_data()
     QTest::newRow("second row state") << QByteArray(R"(<ROW RowState="1" Name="old"/><ROW RowState="8" Name="new"/>)")
                                       << u"new"_s;
     QTest::newRow("value of a column no longer declared") << QByteArray(R"(<ROW Fax="123" Name="x"/>)") << u"x"_s;
+    QTest::newRow("raw UTF-8") << QByteArray("<ROW Name=\"Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80\"/>") << u"Grüße 😀"_s;
+    QTest::newRow("raw UTF-8 and references")
+        << QByteArray("<ROW Name=\"\xC3\xA9&amp;&#233;&#x0B;\"/>") << u"é&é\u000B"_s;
 }
 
 void tst_Datapacket::readsRowShapes()
@@ -317,9 +321,13 @@ void tst_Datapacket::readsRowShapes()
     QFETCH(QByteArray, rows);
     QFETCH(QString, expected);
     const QByteArray name = R"(<FIELD attrname="Name" fieldtype="string" WIDTH="20"/>)";
-    // Once as written and once behind a comment, which leaves the rows to the general XML parser.
-    for (const QByteArray &before : {QByteArray(), QByteArray("<!-- edited by hand -->")}) {
-        const Datapacket packet = readDatapacket(packetBytes(name, before + rows));
+    // As written (read from the bytes), behind a comment (read by the general XML parser) and in UTF-16 (read from
+    // the decoded text).
+    const QByteArray utf8 = packetBytes(name, rows);
+    const QString text = QString::fromUtf8(utf8);
+    const QByteArray utf16 = "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    for (const QByteArray &bytes : {utf8, packetBytes(name, "<!-- edited by hand -->" + rows), utf16}) {
+        const Datapacket packet = readDatapacket(bytes);
         QCOMPARE(packet.rows.size(), 1);
         QCOMPARE(packet.rows.at(0).at(0).toString(), expected);
     }
@@ -369,6 +377,10 @@ void tst_Datapacket::rejectsBadInput_data()
         << packetBytes(name, R"(<ROW Name="a"><Name/></ROW>)") << QStringList{u"Row 1"_s, u"<Name>"_s};
     QTest::newRow("declared UTF-8, is not")
         << packetBytes(name, "<ROW Name=\"D\xfcrres\"/>") << QStringList{u"UTF-8"_s};
+    QTest::newRow("U+FFFF in a value") << packetBytes(name, "<ROW Name=\"a\xEF\xBF\xBF\"/>")
+                                       << QStringList{u"not a valid XML"_s};
+    QTest::newRow("UTF-8 surrogate") << packetBytes(name, "<ROW Name=\"a\xED\xA0\x80\"/>")
+                                     << QStringList{u"UTF-8"_s};
 }
 
 void tst_Datapacket::rejectsBadInput()
@@ -508,6 +520,29 @@ void tst_Datapacket::valuesSurviveWriteAndRead()
     else
         QCOMPARE(actual, value);
     QCOMPARE(writeDatapacket(back), bytes);
+}
+
+void tst_Datapacket::largeFileReadsAsItsText()
+{
+    // Large enough to be read in two halves; every kind of value, and rows dropped by their state on both sides.
+    const QByteArray fields = R"(<FIELD attrname="Name" fieldtype="string" WIDTH="60"/>)"
+                              R"(<FIELD attrname="N" fieldtype="i4"/><FIELD attrname="Rate" fieldtype="r8"/>)"
+                              R"(<FIELD attrname="Paid" fieldtype="boolean"/>)";
+    QByteArray rows;
+    for (int i = 0; rows.size() < 5 * 1024 * 1024; ++i) {
+        rows += "<ROW" + QByteArray(i % 7 == 3 ? " RowState=\"1\"" : "") + " Name=\"" +
+                (i % 3 ? QByteArray("Client ") : QByteArray("Soci\xC3\xA9t\xC3\xA9 &amp; \xE5\x8C\x97 ")) +
+                QByteArray::number(i) + "\" N=\"" + QByteArray::number(i - 50000) + "\" Rate=\"" +
+                QByteArray::number(i / 8.0) + "\" Paid=\"" + (i % 2 ? "TRUE" : "false") + "\"/>\r\n";
+    }
+    const QByteArray utf8 = packetBytes(fields, rows);
+    const QString text = QString::fromUtf8(utf8);
+    const Datapacket fromText =
+        readDatapacket("\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+    const Datapacket fromBytes = readDatapacket(utf8);
+    QVERIFY(fromText.rows.size() > 50000);
+    QCOMPARE(fromBytes.rows, fromText.rows);
+    QCOMPARE(writeDatapacket(fromBytes), writeDatapacket(fromText));
 }
 
 void tst_Datapacket::loadsLongValues()

@@ -1,5 +1,7 @@
 #include "AppPaths.h"
 
+#include "dataset/AtomicFile.h"
+
 #include <optional>
 
 #include <QCoreApplication>
@@ -7,7 +9,6 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace quotaly {
@@ -69,9 +70,7 @@ void refreshLanguageFiles(const QString &shipped, const QString &user)
         if (current.open(QIODevice::ReadOnly) && current.readAll() == bytes)
             continue;
         current.close();
-        QSaveFile out(target);
-        if (out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size())
-            out.commit();
+        tryWriteFileAtomically(target, bytes); // a copy that cannot be written is simply not made
     }
 }
 

@@ -1,9 +1,9 @@
 // Writes base.lng from the program's windows: quotaly-base-lng DATA_DIR OUT_FILE
 #include "AppPaths.h"
 #include "BaseLanguageFile.h"
+#include "dataset/AtomicFile.h"
 
 #include <QApplication>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -25,9 +25,9 @@ int main(int argc, char *argv[])
         err << error << '\n';
         return 2;
     }
-    QSaveFile out(args.at(2));
-    if (!out.open(QIODevice::WriteOnly) || out.write(quotaly::baseLanguageFileOfProgram(data)) < 0 || !out.commit()) {
-        err << "Cannot write " << args.at(2) << ": " << out.errorString() << '\n';
+    if (const QString error = quotaly::tryWriteFileAtomically(args.at(2), quotaly::baseLanguageFileOfProgram(data));
+        !error.isEmpty()) {
+        err << "Cannot write " << args.at(2) << ": " << error << '\n';
         return 2;
     }
     return 0;

@@ -18,7 +18,9 @@ QString tryWriteFileAtomically(const QString &path, const QByteArray &bytes)
     const auto reason = [&file] {
         return file.errorString().isEmpty() ? QStringLiteral("Unknown error") : file.errorString();
     };
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a buffered write of a small file only reaches the disk when commit() flushes it, and commit()
+    // renames the temporary file even when that flush fell short, so a full disk would cut the file.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return reason();
     const qint64 written = file.write(bytes);
     if (written >= 0 && written < bytes.size()) {

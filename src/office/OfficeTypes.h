@@ -44,6 +44,11 @@ QString failureText(const std::exception &failure);
 /// saved by a bare title such as "Untitled 1").
 bool sameFile(const QString &a, const QString &b);
 
+/// Why a file cannot be handed to the word processor as an invoice template, in one sentence naming it; empty
+/// when it can. Refused: a missing or unreadable file, a folder, an empty file, one above 64 MB, binary data that
+/// is neither a zipped nor a compound document (.docx, .odt, .doc), and XML nested deeper than any document is.
+QString templateFileProblem(const QString &path);
+
 /// Ends an office connection when it goes out of scope, also when a failure is on its way out. Failures of
 /// the disconnect itself are dropped: the conversation is over either way.
 template <typename Office> class ConnectionScope

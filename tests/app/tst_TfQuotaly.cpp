@@ -10,12 +10,15 @@
 #include "ui/DbEdit.h"
 #include "ui/DbLookupComboBox.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSettings>
@@ -350,6 +353,35 @@ private slots:
         QCOMPARE(reread.MatchesByClient->asInteger(QStringLiteral("fDiscount6")), 75);
         QCOMPARE(reread.OptionsByClient->asFloat(QStringLiteral("BaseRate")), 0.125);
         QVERIFY(dialogs.messages.isEmpty());
+    }
+
+    // A full disk at exit: one message per file that could not be written, naming it, and every file as it was.
+    void exitOnAFullDiskKeepsTheFiles()
+    {
+        test::TestEnv env;
+        test::ScriptedDialogs dialogs;
+        const QString dir = dataWithSubscribedAcme(env);
+        QMap<QString, QByteArray> before;
+        for (const QString &name : QDir(dir).entryList({u"*.xml"_s}, QDir::Files))
+            before.insert(name, TestEnv::read(dir + name));
+        const QStringList files = QDir(dir).entryList(QDir::Files | QDir::Hidden);
+        Program p(dir);
+        p.waitForStart();
+        typeInto(p.w, "Word2", QStringLiteral("1632"));
+        {
+            const test::FileSizeLimit full(16);
+            p.exit();
+        }
+        for (const QString &message : std::as_const(dialogs.messages)) {
+            const bool namesAFile = std::any_of(before.keyBegin(), before.keyEnd(),
+                                                [&](const QString &name) { return message.contains(name); });
+            QVERIFY2(message.contains(u"the disk may be full"_s) && namesAFile, qPrintable(message));
+        }
+        QVERIFY2(dialogs.messages.size() >= 3, qPrintable(dialogs.messages.join(u'\n')));
+        // Every file as it was, and no temporary file left beside them.
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden), files);
+        for (auto it = before.cbegin(); it != before.cend(); ++it)
+            QVERIFY2(TestEnv::read(dir + it.key()) == it.value(), qPrintable(it.key() + u" changed"_s));
     }
 
     void calculateFillsTheReportRows()

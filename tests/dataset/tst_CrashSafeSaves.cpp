@@ -186,6 +186,14 @@ void tst_CrashSafeSaves::fullDisk_data()
         dataset.loadFromPacket(clients(1));
         dataset.saveToFile(path);
     });
+    // Smaller than a file's write buffer: written at the commit, where a short write was once taken for success.
+    QTest::newRow("small data file") << std::function<void(const QString &)>([](const QString &path) {
+        Dataset dataset(u"Clients"_s);
+        Datapacket packet = clients(1);
+        packet.rows.resize(60);
+        dataset.loadFromPacket(packet);
+        dataset.saveToFile(path);
+    });
     QTest::newRow("language file") << std::function<void(const QString &)>(
         [](const QString &path) { LanguageFile::write(path, language(1)); });
     QTest::newRow("client export") << std::function<void(const QString &)>(

@@ -6,7 +6,9 @@
 
 #include "reports/InvoiceBuilder.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
 using namespace quotaly;
@@ -116,6 +118,7 @@ class TestLoInvoice : public QObject
     QString writeFile(const QString &name, const QByteArray &bytes)
     {
         const QString path = m_office.path(name);
+        QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
             return {};
@@ -276,6 +279,9 @@ private slots:
         QTest::newRow("a spreadsheet") << u"sheet.csv"_s << QByteArray("a;b\n1;2\n") << u"is not a text document"_s;
         // Writer takes text it cannot read as RTF for plain text: an invoice without fields.
         QTest::newRow("plain text named .rtf") << u"notes.rtf"_s << QByteArray("Just some notes\n") << QString();
+        QTest::newRow("under a path with spaces and accents")
+            << u"Ordner mit Leerzeichen/Übersetzung été ñ.rtf"_s << QByteArray("Invoice\n") << QString();
+        QTest::newRow("binary data") << u"binary.rtf"_s << QByteArray(4096, '\0') << u"holds binary data"_s;
     }
 
     // A template that cannot be used fails with a message naming the file, and leaves nothing open.

@@ -1,11 +1,13 @@
-// Every reader of outside files against what a careless or hostile sender can hand over: nothing, a folder, a file
-// nobody may read, random bytes, NUL bytes, XML nested beyond reason and a 200 MB file each give a message naming
-// the file and change nothing; a good file under a path with spaces and accents reads as any other.
+// Every reader of outside files, and the check invoice templates pass, against what a careless or hostile sender
+// can hand over: nothing, a folder, a file nobody may read, random bytes, NUL bytes, XML nested beyond reason and a
+// 200 MB file each give a message naming the file and change nothing; a good file under a path with spaces and
+// accents reads as any other.
 #include "clients/ClientImportParser.h"
 #include "common/TestEnv.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
 #include "lang/LanguageFile.h"
+#include "office/OfficeTypes.h"
 #include "trados/AnalysisReader.h"
 
 #include <functional>
@@ -80,6 +82,9 @@ QList<Format> formats()
          [](const QString &path) { return messageOf([&] { readImportFileLines(path); }); }, false, true},
         {"analysis report", fixture(u"trados/single_file.log"_s), u".log"_s, readAnalysis},
         {"analysis report (XML)", fixture(u"trados/reports/studio_locked_internal.xml"_s), u".xml"_s, readAnalysis, true},
+        // The check a template passes before the word processor gets it.
+        {"invoice template", QByteArray("{\\rtf1\\ansi Invoice {\\b No.}\\par}"), u".rtf"_s,
+         office::templateFileProblem, true},
     };
 }
 

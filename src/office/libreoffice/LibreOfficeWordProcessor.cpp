@@ -4,6 +4,7 @@
 #include "ReportTransferable.h"
 #include "StoreCopy.h"
 #include "WriterText.h"
+#include "office/OfficeTypes.h"
 
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
@@ -347,6 +348,11 @@ Document LibreOfficeWordProcessor::openDocument(const OpenDocumentArgs &args)
         throw Error(QStringLiteral("No document file was named."));
     const QFileInfo info(args.fileName);
     const QString path = info.absoluteFilePath();
+    // A template goes through the stricter check: the office would take random bytes for a text to fill.
+    if (args.asTemplate) {
+        if (const QString problem = templateFileProblem(path); !problem.isEmpty())
+            throw Error(problem);
+    }
     if (!info.exists())
         throw Error(QStringLiteral("The document “%1” does not exist.").arg(path));
     if (info.isDir())

@@ -40,6 +40,7 @@ void Dataset::rebuildIndex()
     m_index.clear();
     if (m_detailField < 0)
         return;
+    m_index.reserve(qsizetype(m_records.size()));
     for (Record *r : m_records)
         m_index[keyOf(r)].push_back(r);
 }

@@ -1018,10 +1018,15 @@ bool PacketParser::byteAttribute(RowInProgress &row, QByteArrayView name, QByteA
                 index = i;
         }
     }
+    if (nonAscii && !isXmlUtf8(value))
+        return false;
     if (index < 0) {
-        // A value for a column the file no longer declares is dropped with its column.
-        if (name != "RowState")
-            return true;
+        // A value for a column the file no longer declares is dropped with its column, once it is known to be
+        // well-formed.
+        if (name != "RowState") {
+            QString resolved;
+            return !references || resolveReferences(QString::fromUtf8(value), resolved, true);
+        }
         const auto state = plainInteger(value);
         if (row.hasState || !state)
             return false;
@@ -1030,8 +1035,6 @@ bool PacketParser::byteAttribute(RowInProgress &row, QByteArrayView name, QByteA
         return true;
     }
     if (row.values.at(index).isValid())
-        return false;
-    if (nonAscii && !isXmlUtf8(value))
         return false;
     const FieldInfo &info = m_info.at(index);
     QVariant &stored = row.values[index];

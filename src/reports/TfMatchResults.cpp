@@ -69,6 +69,7 @@ TfMatchResults::TfMatchResults(TDM *dm, TfExportReport *exportDialog, QWidget *p
     connect(m_ui->dbgResults, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { m_ui->PopupMenu1->popup(m_ui->dbgResults->mapToGlobal(pos)); });
 
+    m_ui->lcClient->setSortDeferredUntilShown(true); // the main window's box is the one shown at start
     m_ui->lcClient->setListSource(dm->Clients, QStringLiteral("FULLNAME"), {QStringLiteral("FULLNAME")});
     m_ui->lcClient->setEmptyEntry(kAddNewClient);
     m_ui->lcClient->setDropDownRows(8);

@@ -109,6 +109,23 @@ void DbLookupComboBox::setListSource(Dataset *list, const QString &keyField, con
     rebuildModel();
 }
 
+void DbLookupComboBox::setSortDeferredUntilShown(bool deferred)
+{
+    m_sortDeferred = deferred;
+    if (m_sorted && !m_shown)
+        m_sorted->setDynamicSortFilter(!deferred);
+}
+
+void DbLookupComboBox::showEvent(QShowEvent *event)
+{
+    if (!m_shown) {
+        m_shown = true;
+        if (m_sorted && !m_sorted->dynamicSortFilter())
+            m_sorted->setDynamicSortFilter(true); // sorts now
+    }
+    QComboBox::showEvent(event);
+}
+
 void DbLookupComboBox::setBinding(Dataset *dataset, const QString &fieldName)
 {
     m_link->setBinding(dataset, fieldName);
@@ -160,6 +177,9 @@ void DbLookupComboBox::rebuildModel()
     sorted->setSortCaseSensitivity(Qt::CaseInsensitive);
     sorted->setSortLocaleAware(true);
     sorted->sort(0);
+    // Until then the rows stay in the dataset's order; showEvent() sorts them and keeps them sorted.
+    if (m_sortDeferred && !m_shown)
+        sorted->setDynamicSortFilter(false);
 
     auto *items = new QConcatenateTablesProxyModel(holder);
     QStandardItemModel *emptyRow = nullptr;

@@ -53,6 +53,10 @@ public:
     /// leaves nothing chosen.
     void setText(const QString &text);
 
+    /// For a box on a window that is often never opened: its list is put in order when the box is first shown,
+    /// not each time the list dataset is read (a long client list takes a noticeable time to sort).
+    void setSortDeferredUntilShown(bool deferred);
+
     void showPopup() override;
     void hidePopup() override;
 
@@ -61,6 +65,9 @@ signals:
     void changed();
     /// The drop-down list closed (delivered once the choice it made has been handled).
     void closedUp();
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     struct Choice
@@ -104,6 +111,8 @@ private:
     QTableView *m_view;
     Choice m_choice; // what is chosen, kept across resets of the list
     bool m_currentRemoved = false;
+    bool m_sortDeferred = false;
+    bool m_shown = false;
 };
 
 } // namespace quotaly::ui

@@ -379,6 +379,8 @@ void tst_Datapacket::rejectsBadInput_data()
         << packetBytes(name, "<ROW Name=\"D\xfcrres\"/>") << QStringList{u"UTF-8"_s};
     QTest::newRow("U+FFFF in a value") << packetBytes(name, "<ROW Name=\"a\xEF\xBF\xBF\"/>")
                                        << QStringList{u"not a valid XML"_s};
+    QTest::newRow("broken reference in a column no longer declared")
+        << packetBytes(name, R"(<ROW Fax="1&#22d" Name="a"/>)") << QStringList{u"not a valid XML"_s};
     QTest::newRow("UTF-8 surrogate") << packetBytes(name, "<ROW Name=\"a\xED\xA0\x80\"/>")
                                      << QStringList{u"UTF-8"_s};
 }

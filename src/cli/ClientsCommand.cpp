@@ -133,8 +133,9 @@ QString parseOptions(QStringList args, Options &o)
 /// time). It stays reachable, so leak checkers do not count it.
 void leaveToTheSystem(std::unique_ptr<TDM> &dm)
 {
-    static std::vector<TDM *> left;
-    left.push_back(dm.release());
+    // Never destroyed, so what it holds stays reachable to the end.
+    static auto *const left = new std::vector<TDM *>;
+    left->push_back(dm.release());
 }
 
 // The data module on the data folder, with the client datasets loaded; nothing is written unless asked.

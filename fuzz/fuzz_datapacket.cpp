@@ -25,16 +25,35 @@ std::optional<QByteArray> readAndWrite(const QByteArray &bytes)
     }
 }
 
+/// The first encoding named in a leading XML declaration, lower case; empty when none is named.
+QByteArray declaredEncoding(const QByteArray &bytes)
+{
+    const qsizetype end = bytes.startsWith("<?xml") ? bytes.indexOf("?>") : -1;
+    const QByteArray declaration = bytes.left(end);
+    qsizetype pos = declaration.indexOf("encoding");
+    if (pos < 0)
+        return {};
+    pos += 8;
+    while (pos < declaration.size() && (QChar::isSpace(uchar(declaration[pos])) || declaration[pos] == '='))
+        ++pos;
+    const qsizetype close = pos < declaration.size() ? declaration.indexOf(declaration[pos], pos + 1) : -1;
+    if (close < 0 || (declaration[pos] != '"' && declaration[pos] != '\''))
+        return "?";
+    return declaration.mid(pos + 1, close - pos - 1).toLower();
+}
+
 /// The same file as UTF-16 with a byte order mark, for input that is UTF-8 by its declaration or by default.
 std::optional<QByteArray> asUtf16(QByteArray bytes)
 {
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        bytes.remove(0, 3);
-    const qsizetype declarationEnd = bytes.startsWith("<?xml") ? bytes.indexOf("?>") : -1;
-    const QByteArray declaration = bytes.left(declarationEnd).toLower();
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") ||
-        (declaration.contains("encoding") && !declaration.contains("\"utf-8\"") && !declaration.contains("'utf-8'")))
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
         return std::nullopt;
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        bytes.remove(0, 3);
+    } else {
+        const QByteArray encoding = declaredEncoding(bytes);
+        if (!encoding.isEmpty() && encoding != "utf-8" && encoding != "utf8")
+            return std::nullopt;
+    }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(bytes);
     if (decoder.hasError())

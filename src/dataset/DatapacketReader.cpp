@@ -876,6 +876,15 @@ bool isXmlUtf8(QByteArrayView bytes)
     return true;
 }
 
+/// A value's text from its UTF-8 bytes, a leading U+FEFF kept (QString::fromUtf8() would take it for a byte order
+/// mark and drop it).
+QString utf8Value(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 /// Reads the rows from the UTF-8 bytes that follow the rows' start tag, each value decoded on its own, in two
 /// threads for a large file. False, having kept nothing, at anything the general parser should judge.
 bool PacketParser::scanRowBytes(qsizetype textPos)
@@ -1025,7 +1034,7 @@ bool PacketParser::byteAttribute(RowInProgress &row, QByteArrayView name, QByteA
         // well-formed.
         if (name != "RowState") {
             QString resolved;
-            return !references || resolveReferences(QString::fromUtf8(value), resolved, true);
+            return !references || resolveReferences(utf8Value(value), resolved, true);
         }
         const auto state = plainInteger(value);
         if (row.hasState || !state)
@@ -1040,10 +1049,10 @@ bool PacketParser::byteAttribute(RowInProgress &row, QByteArrayView name, QByteA
     QVariant &stored = row.values[index];
     if (info.kind == FieldKind::Text || info.kind == FieldKind::Opaque) {
         if (!references) {
-            stored = nonAscii ? QString::fromUtf8(value) : QString::fromLatin1(value);
+            stored = nonAscii ? utf8Value(value) : QString::fromLatin1(value);
         } else {
             QString resolved;
-            if (!resolveReferences(nonAscii ? QString::fromUtf8(value) : QString::fromLatin1(value), resolved, true))
+            if (!resolveReferences(nonAscii ? utf8Value(value) : QString::fromLatin1(value), resolved, true))
                 return false;
             stored = std::move(resolved);
         }

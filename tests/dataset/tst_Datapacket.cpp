@@ -312,6 +312,7 @@ void tst_Datapacket::readsRowShapes_data()
                                       << u"new"_s;
     QTest::newRow("value of a column no longer declared") << QByteArray(R"(<ROW Fax="123" Name="x"/>)") << u"x"_s;
     QTest::newRow("raw UTF-8") << QByteArray("<ROW Name=\"Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x98\x80\"/>") << u"Grüße 😀"_s;
+    QTest::newRow("value starting with U+FEFF") << QByteArray("<ROW Name=\"\xEF\xBB\xBFKept\"/>") << u"\uFEFFKept"_s;
     QTest::newRow("raw UTF-8 and references")
         << QByteArray("<ROW Name=\"\xC3\xA9&amp;&#233;&#x0B;\"/>") << u"é&é\u000B"_s;
 }

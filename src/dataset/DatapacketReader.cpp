@@ -880,6 +880,8 @@ bool isXmlUtf8(QByteArrayView bytes)
 /// mark and drop it).
 QString utf8Value(QByteArrayView bytes)
 {
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes);
     QStringDecoder decoder(QStringDecoder::Utf8,
                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     return decoder.decode(bytes);

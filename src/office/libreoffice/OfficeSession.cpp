@@ -413,7 +413,7 @@ void OfficeSession::connectOnWorker()
                                            "LibreOffice yourself first.")
                                 .arg(m_options.startTimeoutMs / 1000));
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
     m_connection->set(std::move(link));

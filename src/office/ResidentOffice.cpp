@@ -67,7 +67,7 @@ pid_t watchdogOf(const QString &lockFile)
 } // namespace
 
 ResidentOffice::ResidentOffice(const QString &folder)
-    : m_folder(QDir::cleanPath(folder.isEmpty() ? defaultFolder() : folder))
+    : m_folder(QDir::cleanPath(QDir().absoluteFilePath(folder.isEmpty() ? defaultFolder() : folder)))
 {
     if (!QDir().mkpath(QFileInfo(m_folder).path())) {
         m_note = QStringLiteral("%1 cannot be created").arg(QDir::toNativeSeparators(QFileInfo(m_folder).path()));

@@ -189,12 +189,15 @@ void OfficeProcess::start()
 // writes its process id, which is the group's, into the lock file, and ends the office once the use file has not
 // been touched for the idle time and no run holds the use lock; ending it takes the lock itself, so a run can
 // never get the office while it goes. When the office ends by itself, the watchdog ends too. Signals to end the
-// office go to the whole group; the watchdog and the helpers it starts ignore SIGTERM.
+// office go to the whole group; the watchdog and the helpers it starts ignore SIGTERM. It works in / so that it
+// keeps no folder of the first run busy.
 void OfficeProcess::startResident(const QString &soffice, const QStringList &arguments)
 {
     static const QString script = QStringLiteral(
         "lock=$1 use=$2 idle=$3; shift 3\n"
         "echo $$ > \"$lock\"\n"
+        "cd / || :\n"
+        "command -v flock >/dev/null || flock() { shift 2; \"$@\"; }\n"
         "\"$@\" 9>&- &\n"
         "office=$!\n"
         "trap '' TERM\n"

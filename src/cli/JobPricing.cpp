@@ -8,6 +8,7 @@
 #include "office/ResidentOffice.h"
 
 #include <cmath>
+#include <csignal>
 #include <limits>
 
 #include <QDir>
@@ -261,6 +262,9 @@ std::unique_ptr<office::OfficeSuite> residentSuite(QString &note)
 
 std::unique_ptr<office::OfficeSuite> batchOfficeSuite(QString *note, bool resident)
 {
+    // An office that goes away under a connection (one found crashed, or ended) must make the call fail, not end
+    // this program with SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
     QString residentNote;
     if (resident && !office::ResidentOffice::disabledByEnvironment()) {
         if (auto suite = residentSuite(residentNote)) {

@@ -64,6 +64,27 @@ pid_t watchdogOf(const QString &lockFile)
     return commandLine.readAll().contains(QFile::encodeName(lockFile)) ? pid : 0;
 }
 
+// True while a process of the group has not ended (a zombie has: it holds no file any more).
+bool groupAlive(pid_t group)
+{
+    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries) {
+        bool number = false;
+        entry.toInt(&number);
+        if (!number)
+            continue;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(entry));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid pgrp ...; comm may hold spaces and parentheses.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 2 && fields.at(2).toLongLong() == group && fields.at(0) != "Z" && fields.at(0) != "X")
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 ResidentOffice::ResidentOffice(const QString &folder)
@@ -157,12 +178,13 @@ OfficeOptions ResidentOffice::officeOptions(bool attach) const
 void ResidentOffice::end()
 {
     m_profile.reset();
-    const QString lockFile = lockFileOf(m_folder);
-    if (const pid_t watchdog = watchdogOf(lockFile); watchdog > 0)
+    const pid_t watchdog = watchdogOf(lockFileOf(m_folder));
+    if (watchdog > 0)
         ::kill(-watchdog, SIGKILL); // the watchdog leads the group the office runs in
+    // The lock goes with the watchdog; the office, which holds its pipe and profile, may take a moment longer.
     using namespace std::chrono;
     const auto deadline = steady_clock::now() + seconds(5);
-    while (running() && steady_clock::now() < deadline)
+    while ((running() || (watchdog > 0 && groupAlive(watchdog))) && steady_clock::now() < deadline)
         std::this_thread::sleep_for(milliseconds(20));
 }
 

@@ -113,8 +113,10 @@ public:
                                      "    e.nextElement(); n += 1\n"
                                      "print(n)\n")
                           .arg(pipeName())});
-        if (!python.waitForFinished(30000) || python.exitCode() != 0)
+        if (!python.waitForFinished(30000) || python.exitCode() != 0) {
+            qWarning("python3-uno: %s", python.readAllStandardError().constData());
             return -1;
+        }
         return python.readAllStandardOutput().trimmed().toInt();
     }
 

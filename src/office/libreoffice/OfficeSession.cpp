@@ -429,14 +429,28 @@ void OfficeSession::connectOnWorker()
     // An office we started headless that lost its connection has crashed or hung: start a new one.
     if (m_process->startedHeadless())
         m_process->end(0);
+    // A headless office is ours to start, except that a resident one is only attached to, when asked.
     const bool resident = m_options.resident.enabled;
-    std::shared_ptr<SessionLink> link = m_options.headless && !resident ? nullptr : tryConnect();
-    if (!link && resident && m_options.resident.attachOnly)
+    const bool attach = resident && m_options.resident.attachOnly;
+    std::shared_ptr<SessionLink> link = m_options.headless && !attach ? nullptr : tryConnect();
+    if (!link && attach)
         throw Error(QStringLiteral("No LibreOffice listens on the pipe %1.").arg(pipe));
     if (!link) {
         m_process->start();
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.startTimeoutMs);
-        while (!(link = tryConnect())) {
+        // A headless office's pipe may still be held for a moment by an office that was just ended, which drops
+        // the connection: that counts as not listening yet.
+        const auto tryConnectWhileStarting = [&]() -> std::shared_ptr<SessionLink> {
+            if (!m_options.headless)
+                return tryConnect();
+            try {
+                return tryConnect();
+            } catch (const css::uno::RuntimeException &) {
+                dropConnection();
+                return {};
+            }
+        };
+        while (!(link = tryConnectWhileStarting())) {
             m_process->checkRunning();
             if (std::chrono::steady_clock::now() > deadline) {
                 throw Error(QStringLiteral("LibreOffice did not start within %1 seconds. Try again, or start "

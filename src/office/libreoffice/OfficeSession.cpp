@@ -280,7 +280,6 @@ void OfficeSession::connect()
     int deadline = m_options.startTimeoutMs > 0 ? m_options.startTimeoutMs + m_options.callTimeoutMs : -1;
     if (m_options.resident.attachOnly && m_options.startTimeoutMs > 0)
         deadline = m_options.startTimeoutMs; // an office that is there answers at once
-
     runTask([this] { connectOnWorker(); }, deadline);
 }
 

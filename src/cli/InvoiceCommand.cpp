@@ -30,12 +30,17 @@ const char kUsage[] =
     "  --po TEXT           the purchase order number\n"
     "  --manager TEXT      the project manager\n"
     "  --comments TEXT     comments; \\n in TEXT starts a new line\n"
-    "  --verbose           say on the error output which LibreOffice profile the run uses\n"
+    "  --verbose           say on the error output which LibreOffice the run uses\n"
+    QUOTALY_RESIDENT_OFFICE_USAGE
     "Your details come from the personal record and the client's from the client list of the data folder.\n"
-    "LibreOffice runs in a profile kept in ~/.cache/quotaly/office-profile; while another run uses it, in a\n"
-    "temporary one.\n"
+    "The first run starts a headless LibreOffice that stays for the next runs of this user (profile\n"
+    "~/.cache/quotaly/office-resident) and ends by itself after 10 minutes unused (QUOTALY_RESIDENT_OFFICE_IDLE\n"
+    "sets the seconds); one that crashed or does not answer is replaced. A run that finds it in use, or with it\n"
+    "turned off, starts one of its own, in the profile ~/.cache/quotaly/office-profile or, while another run\n"
+    "uses that, in a temporary one.\n"
     "\n"
     "Usage: quotaly-cli invoice --batch JOBS.csv [--data DIR] [--merge] [--template NAME] [--verbose]\n"
+    "                           [--no-resident-office]\n"
     "Writes one invoice for every line of JOBS.csv with one LibreOffice start. JOBS.csv is comma-separated, with\n"
     "quotes as spreadsheets write them, UTF-8 or Windows-1252; its first line names the columns, in any order:\n"
     "  log                 the analysis log (or give the counts in words or percent, with total)\n"
@@ -63,6 +68,7 @@ struct Options
     QString comments;
     QString batch;
     bool verbose = false;
+    bool noResidentOffice = false;
 };
 
 bool isInvoiceFile(const QString &file)
@@ -90,6 +96,8 @@ QString parseBatchOptions(QStringList args, Options &o)
             o.job.merge = true;
         else if (a == u"--verbose")
             o.verbose = true;
+        else if (a == u"--no-resident-office")
+            o.noResidentOffice = true;
         else
             return QStringLiteral("%1 cannot be used with --batch: each line of the file gives its own invoice").arg(a);
     }
@@ -123,6 +131,8 @@ QString parseInvoiceOptions(const QStringList &args, Options &o)
             value(o.comments);
         else if (a == u"--verbose")
             o.verbose = true;
+        else if (a == u"--no-resident-office")
+            o.noResidentOffice = true;
         else
             return false;
         return true;
@@ -173,7 +183,7 @@ InvoiceInput invoiceInput(const Options &o, const PricedJob &job)
 std::unique_ptr<office::OfficeSuite> officeFor(const Options &o, Streams &io)
 {
     QString note;
-    std::unique_ptr<office::OfficeSuite> suite = batchOfficeSuite(&note);
+    std::unique_ptr<office::OfficeSuite> suite = batchOfficeSuite(&note, !o.noResidentOffice);
     if (o.verbose)
         io.err << "quotaly-cli: " << note << '\n';
     return suite;

@@ -5,8 +5,10 @@
 #include "dataset/DisplayFormat.h"
 #include "dataset/Error.h"
 #include "office/KeptOfficeProfile.h"
+#include "office/ResidentOffice.h"
 
 #include <cmath>
+#include <csignal>
 #include <limits>
 
 #include <QDir>
@@ -195,13 +197,89 @@ private:
     std::unique_ptr<office::OfficeSuite> m_suite;
 };
 
+// The resident office, connected, with this run's claim on it: the suite (which closes this run's documents)
+// goes before the claim is let go.
+class ResidentSuite : public office::OfficeSuite
+{
+public:
+    ResidentSuite(std::unique_ptr<office::ResidentOffice> claim, std::unique_ptr<office::OfficeSuite> suite)
+        : m_claim(std::move(claim)), m_suite(std::move(suite))
+    {
+    }
+    std::unique_ptr<office::WordProcessor> wordProcessor() override { return m_suite->wordProcessor(); }
+    std::unique_ptr<office::Spreadsheet> spreadsheet() override { return m_suite->spreadsheet(); }
+
+private:
+    std::unique_ptr<office::ResidentOffice> m_claim;
+    std::unique_ptr<office::OfficeSuite> m_suite;
+};
+
+// A suite connected with these options; null, with the reason in `why`, when it cannot connect.
+std::unique_ptr<office::OfficeSuite> connectedSuite(const office::OfficeOptions &options, QString &why)
+{
+    std::unique_ptr<office::OfficeSuite> suite = office::createOfficeSuite(options);
+    try {
+        suite->wordProcessor()->connect();
+        return suite;
+    } catch (const std::exception &e) {
+        why = QString::fromLocal8Bit(e.what()).simplified();
+        return {};
+    }
+}
+
+// The resident office for this run: the one that is there, or a new one when there is none or it has crashed or
+// hung (it is ended then). Null, with the reason in `note`, when this run cannot use it.
+std::unique_ptr<office::OfficeSuite> residentSuite(QString &note)
+{
+    auto claim = std::make_unique<office::ResidentOffice>();
+    if (!claim->available()) {
+        note = claim->note();
+        return {};
+    }
+    QString why;
+    if (claim->running()) {
+        if (auto suite = connectedSuite(claim->officeOptions(true), why)) {
+            note = QStringLiteral("LibreOffice: the resident office, already running");
+            return std::make_unique<ResidentSuite>(std::move(claim), std::move(suite));
+        }
+        claim->end();
+    }
+    if (!claim->takeProfile()) {
+        note = claim->note();
+        return {};
+    }
+    if (auto suite = connectedSuite(claim->officeOptions(false), why)) {
+        note = QStringLiteral("LibreOffice: the resident office, started now (it ends after %1 s unused)")
+                   .arg(office::ResidentOffice::idleSeconds());
+        return std::make_unique<ResidentSuite>(std::move(claim), std::move(suite));
+    }
+    claim->end();
+    note = why;
+    return {};
+}
+
 } // namespace
 
-std::unique_ptr<office::OfficeSuite> batchOfficeSuite(QString *profileNote)
+std::unique_ptr<office::OfficeSuite> batchOfficeSuite(QString *note, bool resident)
 {
+    // An office that goes away under a connection (one found crashed, or ended) must make the call fail, not end
+    // this program with SIGPIPE.
+    ::signal(SIGPIPE, SIG_IGN);
+    QString residentNote;
+    if (resident && !office::ResidentOffice::disabledByEnvironment()) {
+        if (auto suite = residentSuite(residentNote)) {
+            if (note)
+                *note = residentNote;
+            return suite;
+        }
+    }
     auto profile = std::make_unique<office::KeptOfficeProfile>();
-    if (profileNote)
-        *profileNote = profile->note();
+    if (note) {
+        *note = residentNote.isEmpty()
+                    ? profile->note()
+                    : QStringLiteral("LibreOffice: not the resident office (%1)\nquotaly-cli: %2").arg(residentNote,
+                                                                                                   profile->note());
+    }
     return std::make_unique<KeptProfileSuite>(std::move(profile));
 }
 

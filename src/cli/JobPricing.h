@@ -71,10 +71,19 @@ struct PricedJob
 /// why on io.err). Throws Error for every other failure. Nothing is saved.
 std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocale &locale);
 
-/// A headless office of the command's own, ended when the suite is destroyed. It runs in the profile kept under
-/// the user's cache folder, or in a temporary one while another running program uses that; profileNote, when
+/// The headless office for a command. Unless `resident` is false or QUOTALY_NO_RESIDENT_OFFICE is set, the
+/// resident office that the user's command-line runs share: connected if it is there, started otherwise, and left
+/// running for the next run without this run's documents. When it cannot be used (another run uses it, or it
+/// does not answer or start), an office of the command's own, ended when the suite is destroyed, in the profile
+/// kept under the user's cache folder, or in a temporary one while another running program uses that. note, when
 /// given, receives a line that says which. The word processors and spreadsheets must go before the suite.
-std::unique_ptr<office::OfficeSuite> batchOfficeSuite(QString *profileNote = nullptr);
+std::unique_ptr<office::OfficeSuite> batchOfficeSuite(QString *note = nullptr, bool resident = true);
+
+/// The help text of --no-resident-office.
+#define QUOTALY_RESIDENT_OFFICE_USAGE                                                                            \
+    "  --no-resident-office  start a LibreOffice of this run's own and end it afterwards, instead of using (and\n" \
+    "                      leaving running) the one that command-line runs share; the same as setting\n"          \
+    "                      QUOTALY_NO_RESIDENT_OFFICE=1\n"
 
 /// The report as the exporters read the report grid: its visible columns, the records' field values (numbers
 /// as numbers), the footer as displayed, everything selected.

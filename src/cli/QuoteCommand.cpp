@@ -29,6 +29,7 @@ const char kUsage[] =
     "  --export FILE       write the report into a new workbook FILE (.xlsx or .ods) through a headless\n"
     "                      LibreOffice and save it\n"
     "  --existing          with --export: put the report below the contents of the existing workbook FILE\n"
+    QUOTALY_RESIDENT_OFFICE_USAGE
     "Numbers on the command line use a point as decimal separator; the report shows the locale's.\n";
 
 struct Options
@@ -39,6 +40,7 @@ struct Options
     QString format = QStringLiteral("plain");
     QString exportFile;
     bool existing = false;
+    bool noResidentOffice = false;
 };
 
 bool isSpreadsheetFile(const QString &file)
@@ -63,6 +65,8 @@ QString parseOptions(const QStringList &args, Options &o)
             value(o.exportFile);
         else if (a == u"--existing")
             o.existing = true;
+        else if (a == u"--no-resident-office")
+            o.noResidentOffice = true;
         else
             return false;
         return true;
@@ -129,7 +133,7 @@ int exportReport(const Options &o, const PricedJob &job, Streams &io, const QLoc
                                    "choose another name")
                         .arg(QDir::toNativeSeparators(file)));
 
-    const std::unique_ptr<office::OfficeSuite> suite = batchOfficeSuite();
+    const std::unique_ptr<office::OfficeSuite> suite = batchOfficeSuite(nullptr, !o.noResidentOffice);
     const std::unique_ptr<office::Spreadsheet> calc = suite->spreadsheet();
     TdsExcelExport exporter(*calc, locale);
     exporter.whenWritten = [&](office::Workbook book) { calc->saveCopyAs(book, file); };

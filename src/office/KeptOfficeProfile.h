@@ -28,6 +28,8 @@ public:
     QString profileDir() const { return m_locked ? m_folder : QString(); }
     /// One line that says which profile the office uses and, for a temporary one, why.
     QString note() const { return m_note; }
+    /// The open lock file while this object holds the lock (close-on-exec); -1 otherwise.
+    int lockDescriptor() const { return m_locked ? m_fd : -1; }
 
 private:
     QString m_folder;

@@ -9,6 +9,23 @@
 
 namespace quotaly::office {
 
+/// A headless office that stays running after the program that started it has ended, for later runs to use
+/// (see ResidentOffice).
+struct ResidentOfficeOptions
+{
+    bool enabled = false;
+    /// Only connect to an office that listens on the pipe already; never start one.
+    bool attachOnly = false;
+    /// When starting one: the descriptor of the profile's lock, which the office's watchdog holds for as long as
+    /// the office runs, and the lock file, into which the watchdog writes its process id (its process group).
+    int profileLockDescriptor = -1;
+    QString lockFile;
+    /// The watchdog ends the office once this file has not been touched for idleSeconds and it can lock it
+    /// (the run that uses the office holds the lock).
+    QString useFile;
+    int idleSeconds = 600;
+};
+
 /// How the program reaches its office suite.
 struct OfficeOptions
 {
@@ -26,6 +43,8 @@ struct OfficeOptions
     int callTimeoutMs = 60000;
     /// How long starting the office and connecting to it may take.
     int startTimeoutMs = 60000;
+    /// Headless only: the office outlives this program and serves later runs on pipeName.
+    ResidentOfficeOptions resident;
 };
 
 /// Where word processors and spreadsheets come from. Each one is a fresh conversation object; all of them

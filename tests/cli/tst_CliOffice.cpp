@@ -87,6 +87,9 @@ private slots:
     {
         if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
             QSKIP("LibreOffice (soffice) is not installed: sudo apt-get install libreoffice-writer libreoffice-calc");
+        // Each run with an office of its own, as the header says; the shared office has tests of its own and
+        // must not be left running in the user's cache folder.
+        qputenv("QUOTALY_NO_RESIDENT_OFFICE", "1");
     }
 
     void invoiceAsPdfHoldsEveryValue()

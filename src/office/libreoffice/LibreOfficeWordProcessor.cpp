@@ -254,6 +254,7 @@ const LibreOfficeWordProcessor::TableRef &LibreOfficeWordProcessor::tableFor(Tab
 void LibreOfficeWordProcessor::forgetDocument(int id)
 {
     m_documents.erase(id);
+    m_fieldmarks.erase(id);
     std::erase_if(m_fields, [id](const auto &entry) { return entry.second.document == id; });
     std::erase_if(m_ranges, [id](const auto &entry) { return entry.second.document == id; });
     std::erase_if(m_tables, [id](const auto &entry) { return entry.second.document == id; });
@@ -265,6 +266,7 @@ void LibreOfficeWordProcessor::dropHandles()
     m_ranges.clear();
     m_tables.clear();
     m_documents.clear();
+    m_fieldmarks.clear();
 }
 
 // --- Connection ----------------------------------------------------------------------------------------------
@@ -296,7 +298,7 @@ void LibreOfficeWordProcessor::setVisible(bool visible)
 
 void LibreOfficeWordProcessor::disconnect()
 {
-    if (m_documents.empty() && m_fields.empty() && m_tables.empty()) {
+    if (m_documents.empty() && m_fields.empty() && m_tables.empty() && m_fieldmarks.empty()) {
         m_ranges.clear();
         m_connected = false;
         return;
@@ -513,8 +515,7 @@ QString LibreOfficeWordProcessor::fullName(Document document)
 FormField LibreOfficeWordProcessor::formField(Document document, const QString &name)
 {
     return call([&] {
-        const TextDocument doc = documentFor(document);
-        const Reference<text::XTextContent> mark = writer::findFieldmark(doc, name);
+        const Reference<text::XTextContent> mark = lookUpFieldmark(document.id, name);
         if (!mark.is())
             throw Error(QStringLiteral("The document has no form field named “%1”.").arg(name));
         const Reference<css::container::XNamed> named(mark, UNO_QUERY);
@@ -522,6 +523,27 @@ FormField LibreOfficeWordProcessor::formField(Document document, const QString &
         m_fields.emplace(field.id, FieldRef{document.id, mark, named.is() ? toQString(named->getName()) : name});
         return field;
     });
+}
+
+// Every look-up in the office's list of text fields costs a round trip per entry, and an invoice looks up some
+// thirty fields: the list is read once per document, and read again when a name is not in it or the mark found
+// there has gone since.
+Reference<text::XTextContent> LibreOfficeWordProcessor::lookUpFieldmark(int document, const QString &name)
+{
+    const TextDocument doc = documentFor(document);
+    if (const auto listed = m_fieldmarks.find(document); listed != m_fieldmarks.end()) {
+        const Reference<text::XTextContent> mark = writer::fieldmarkIn(listed->second, name);
+        try {
+            if (mark.is() && mark->getAnchor().is())
+                return mark;
+        } catch (const css::uno::RuntimeException &) {
+            // Removed with the text around it.
+        }
+    }
+    std::vector<writer::NamedFieldmark> &marks = m_fieldmarks[document];
+    marks = writer::listedFieldmarks(doc);
+    const Reference<text::XTextContent> mark = writer::fieldmarkIn(marks, name);
+    return mark.is() ? mark : writer::findFieldmark(doc, name);
 }
 
 void LibreOfficeWordProcessor::editField(FormField field, Edit edit, const QString &value)

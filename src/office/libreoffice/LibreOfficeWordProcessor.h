@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OfficeSession.h"
+#include "WriterText.h"
 
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextDocument.hpp>
@@ -96,6 +97,7 @@ private:
     void editField(FormField field, Edit edit, const QString &text);
     void editRange(TextRange range, Edit edit, const QString &text);
     void removeField(const FieldRef &field);
+    css::uno::Reference<css::text::XTextContent> lookUpFieldmark(int document, const QString &name);
     void forgetDocument(int id);
     void dropHandles();
 
@@ -106,6 +108,7 @@ private:
     std::map<int, FieldRef> m_fields;
     std::map<int, RangeRef> m_ranges;
     std::map<int, TableRef> m_tables;
+    std::map<int, std::vector<writer::NamedFieldmark>> m_fieldmarks; ///< per document, as last listed
 };
 
 } // namespace quotaly::office::lo

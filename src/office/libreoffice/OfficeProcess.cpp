@@ -35,10 +35,14 @@ enum DesktopState
     Exited
 };
 
+// The descriptor a resident office's watchdog finds its profile lock on.
+constexpr int kWatchdogLockFd = 9;
+
 // Runs program with arguments; stdout and stderr go to /dev/null (soffice chats about Java and fonts).
-// ownSession: a session of its own (the user's office); otherwise the process group `group` (0: a new one led
-// by the child).
-pid_t spawn(const QString &program, const QStringList &arguments, bool ownSession, pid_t group = 0)
+// ownSession: a session of its own (the user's office, a resident office); otherwise the process group `group`
+// (0: a new one led by the child). inherited, when >= 0, is passed on as kWatchdogLockFd.
+pid_t spawn(const QString &program, const QStringList &arguments, bool ownSession, pid_t group = 0,
+            int inherited = -1)
 {
     std::vector<QByteArray> storage;
     storage.push_back(QFile::encodeName(program));
@@ -54,6 +58,8 @@ pid_t spawn(const QString &program, const QStringList &arguments, bool ownSessio
     posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&files, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    if (inherited >= 0)
+        posix_spawn_file_actions_adddup2(&files, inherited, kWatchdogLockFd);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t none;
@@ -143,6 +149,10 @@ void OfficeProcess::start()
                   << QStringLiteral("-env:UserInstallation=")
                          + QUrl::fromLocalFile(QDir(m_profileDir).absolutePath()).toString(QUrl::FullyEncoded)
                   << accept;
+        if (m_options.resident.enabled) {
+            startResident(soffice, arguments);
+            return;
+        }
         m_headlessPid = spawn(soffice, arguments, false);
         // Should this program die without ending the office (a crash, a killed test), a watchdog in the office's
         // process group ends the group a moment later.
@@ -174,8 +184,66 @@ void OfficeProcess::start()
     }).detach();
 }
 
+// The resident office runs under a watchdog shell that leads a session of its own, so that it outlives this
+// program and its terminal. The shell holds the profile's lock (on descriptor 9) for as long as the office runs,
+// writes its process id, which is the group's, into the lock file, and ends the office once the use file has not
+// been touched for the idle time and no run holds the use lock; ending it takes the lock itself, so a run can
+// never get the office while it goes. When the office ends by itself, the watchdog ends too. Signals to end the
+// office go to the whole group; the watchdog and the helpers it starts ignore SIGTERM. It works in / so that it
+// keeps no folder of the first run busy.
+void OfficeProcess::startResident(const QString &soffice, const QStringList &arguments)
+{
+    static const QString script = QStringLiteral(
+        "lock=$1 use=$2 idle=$3; shift 3\n"
+        "echo $$ > \"$lock\"\n"
+        "cd / || :\n"
+        "command -v flock >/dev/null || flock() { shift 2; \"$@\"; }\n"
+        "\"$@\" 9>&- &\n"
+        "office=$!\n"
+        "trap '' TERM\n"
+        "while kill -0 $office 2>/dev/null; do\n"
+        "    sleep 2\n"
+        "    used=$(stat -c %Y \"$use\" 2>/dev/null || echo 0)\n"
+        "    if [ $(( $(date +%s) - used )) -ge \"$idle\" ] &&\n"
+        "        flock -n \"$use\" sh -c 'kill -TERM -$1; i=0; while kill -0 $2 2>/dev/null && [ $i -lt 100 ]; do "
+        "sleep 0.1; i=$((i+1)); done; exit 0' sh $$ $office; then\n"
+        "        break\n"
+        "    fi\n"
+        "done\n"
+        "kill -KILL -$$\n");
+    const ResidentOfficeOptions &resident = m_options.resident;
+    int lock = resident.profileLockDescriptor;
+    if (lock < 0)
+        throw Error(QStringLiteral("The profile of the resident LibreOffice is not locked."));
+    // dup2 onto the same number would leave close-on-exec set and the watchdog without the lock.
+    const int copy = lock == kWatchdogLockFd ? ::fcntl(lock, F_DUPFD_CLOEXEC, kWatchdogLockFd + 1) : -1;
+    if (copy >= 0)
+        lock = copy;
+    QStringList shellArguments{QStringLiteral("-c"), script, QStringLiteral("sh"), resident.lockFile,
+                               resident.useFile, QString::number(resident.idleSeconds), soffice};
+    shellArguments += arguments;
+    try {
+        m_residentPid = spawn(QStringLiteral("/bin/sh"), shellArguments, true, 0, lock);
+    } catch (...) {
+        if (copy >= 0)
+            ::close(copy);
+        throw;
+    }
+    if (copy >= 0)
+        ::close(copy);
+}
+
 void OfficeProcess::checkRunning()
 {
+    if (m_residentPid > 0) {
+        int status = 0;
+        if (::waitpid(pid_t(m_residentPid), &status, WNOHANG) == pid_t(m_residentPid)) {
+            m_residentPid = 0;
+            throw Error(QStringLiteral("LibreOffice stopped while starting. Try again; if it keeps failing, start "
+                                       "LibreOffice once by hand to see what it reports."));
+        }
+        return;
+    }
     if (m_headlessPid <= 0)
         return;
     int status = 0;

@@ -10,8 +10,9 @@
 namespace quotaly::office::lo {
 
 /// The soffice process of a session. Headless: a private office with a profile and pipe of its own, in a
-/// process group of its own so that it can be ended with every process it started. Otherwise the user's office
-/// is asked to listen on the program's pipe; if none runs, one is started for the user and left running.
+/// process group of its own so that it can be ended with every process it started; or, resident, one that
+/// outlives the program under a watchdog that ends it when it has been idle. Otherwise the user's office is asked
+/// to listen on the program's pipe; if none runs, one is started for the user and left running.
 class OfficeProcess
 {
 public:
@@ -38,6 +39,7 @@ public:
 
 private:
     QString findSoffice() const;
+    void startResident(const QString &soffice, const QStringList &arguments);
 
     OfficeOptions m_options;
     QString m_pipeName;
@@ -45,6 +47,7 @@ private:
     bool m_ownProfile = false;
     qint64 m_headlessPid = 0;
     qint64 m_watchdogPid = 0; ///< ends the headless office's group should this program die first
+    qint64 m_residentPid = 0; ///< the watchdog of a resident office this program started (not ended by us)
     // Desktop start: whether the soffice we ran is still running (it exits at once when it hands the request to
     // an office that already runs). Shared with the thread that reaps it.
     std::shared_ptr<std::atomic<int>> m_desktopState;

@@ -11,6 +11,8 @@
 #include <com/sun/star/connection/Connector.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/connection/XConnection.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XController.hpp>
@@ -20,6 +22,7 @@
 #include <com/sun/star/lang/DisposedException.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
 #include <com/sun/star/lang/XEventListener.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <cppuhelper/implbase1.hxx>
 #include <osl/file.hxx>
@@ -32,6 +35,7 @@
 #include <chrono>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -194,6 +198,21 @@ OfficeSession::OfficeSession(const OfficeOptions &options)
 
 OfficeSession::~OfficeSession()
 {
+    // A resident office stays for the next run, without this run's documents.
+    if (m_options.resident.enabled && !m_loaded.empty()) {
+        try {
+            runTask(
+                [this] {
+                    if (const auto link = m_connection->current(); link && link->alive()) {
+                        for (const Reference<css::lang::XComponent> &component : m_loaded)
+                            closeQuietly(component);
+                    }
+                    m_loaded.clear();
+                },
+                5000);
+        } catch (...) {
+        }
+    }
     if (m_process->startedHeadless()) {
         try {
             runTask(
@@ -258,7 +277,9 @@ private:
 void OfficeSession::connect()
 {
     const TerminationHandlersKept handlers;
-    const int deadline = m_options.startTimeoutMs > 0 ? m_options.startTimeoutMs + m_options.callTimeoutMs : -1;
+    int deadline = m_options.startTimeoutMs > 0 ? m_options.startTimeoutMs + m_options.callTimeoutMs : -1;
+    if (m_options.resident.attachOnly && m_options.startTimeoutMs > 0)
+        deadline = m_options.startTimeoutMs; // an office that is there answers at once
     runTask([this] { connectOnWorker(); }, deadline);
 }
 
@@ -304,6 +325,8 @@ Reference<css::lang::XComponent> OfficeSession::load(const OUString &url,
     }
     if (!component.is())
         throw Error(QStringLiteral("LibreOffice could not open “%1”.").arg(name));
+    if (m_options.resident.enabled)
+        m_loaded.push_back(component);
     return component;
 }
 
@@ -389,6 +412,9 @@ void OfficeSession::connectOnWorker()
         } catch (const css::connection::NoConnectException &) {
             return {};
         }
+        // From here on a call that passes its deadline closes this connection, which makes a hung office's
+        // answer fail instead of being waited for.
+        m_connection->set(link);
         link->bridge = css::bridge::BridgeFactory::create(local)->createBridge(OUString(), OUString("urp"),
                                                                               link->connection, nullptr);
         link->listener = new BridgeListener;
@@ -402,21 +428,63 @@ void OfficeSession::connectOnWorker()
     // An office we started headless that lost its connection has crashed or hung: start a new one.
     if (m_process->startedHeadless())
         m_process->end(0);
-    std::shared_ptr<SessionLink> link = m_options.headless ? nullptr : tryConnect();
+    // A headless office is ours to start, except that a resident one is only attached to, when asked.
+    const bool resident = m_options.resident.enabled;
+    const bool attach = resident && m_options.resident.attachOnly;
+    std::shared_ptr<SessionLink> link = m_options.headless && !attach ? nullptr : tryConnect();
+    if (!link && attach)
+        throw Error(QStringLiteral("No LibreOffice listens on the pipe %1.").arg(pipe));
     if (!link) {
         m_process->start();
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_options.startTimeoutMs);
-        while (!(link = tryConnect())) {
+        // A headless office's pipe may still be held for a moment by an office that was just ended, which drops
+        // the connection: that counts as not listening yet.
+        const auto tryConnectWhileStarting = [&]() -> std::shared_ptr<SessionLink> {
+            if (!m_options.headless)
+                return tryConnect();
+            try {
+                return tryConnect();
+            } catch (const css::uno::RuntimeException &) {
+                dropConnection();
+                return {};
+            }
+        };
+        while (!(link = tryConnectWhileStarting())) {
             m_process->checkRunning();
             if (std::chrono::steady_clock::now() > deadline) {
                 throw Error(QStringLiteral("LibreOffice did not start within %1 seconds. Try again, or start "
                                            "LibreOffice yourself first.")
                                 .arg(m_options.startTimeoutMs / 1000));
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     }
-    m_connection->set(std::move(link));
+    m_connection->set(link);
+    if (resident)
+        closeAll(link->desktop); // left by a run that died; this run has the office to itself
+}
+
+void OfficeSession::closeAll(const Reference<css::frame::XDesktop2> &desktop)
+{
+    const Reference<css::container::XEnumeration> open = desktop->getComponents()->createEnumeration();
+    std::vector<Reference<css::lang::XComponent>> components;
+    while (open->hasMoreElements())
+        components.emplace_back(open->nextElement(), UNO_QUERY);
+    for (const Reference<css::lang::XComponent> &component : components)
+        closeQuietly(component);
+}
+
+void OfficeSession::closeQuietly(const Reference<css::lang::XComponent> &component)
+{
+    try {
+        const Reference<css::util::XCloseable> closeable(component, UNO_QUERY);
+        if (closeable.is())
+            closeable->close(true);
+        else if (component.is())
+            component->dispose();
+    } catch (const css::uno::Exception &) {
+        // Closed already, or the office vetoed; nothing else to do.
+    }
 }
 
 } // namespace quotaly::office::lo

@@ -21,6 +21,7 @@
 #include <optional>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include <QString>
 
@@ -96,11 +97,14 @@ private:
     void runTask(const std::function<void()> &task, int timeoutMs);
     void connectOnWorker();
     void dropConnection();
+    static void closeAll(const css::uno::Reference<css::frame::XDesktop2> &desktop);
+    static void closeQuietly(const css::uno::Reference<css::lang::XComponent> &component);
 
     OfficeOptions m_options;
     std::unique_ptr<SessionConnection> m_connection;
     std::unique_ptr<OfficeProcess> m_process;
     std::unique_ptr<SessionWorker> m_worker;
+    std::vector<css::uno::Reference<css::lang::XComponent>> m_loaded; ///< resident office: to close at the end
 };
 
 /// The word processor of a suite, talking through the shared session.

@@ -285,6 +285,31 @@ bool sameObject(const Reference<XInterface> &a, const Reference<XInterface> &b)
     return a.is() && b.is() && a == b;
 }
 
+std::vector<NamedFieldmark> listedFieldmarks(const Reference<text::XTextDocument> &document)
+{
+    std::vector<NamedFieldmark> marks;
+    const Reference<text::XTextFieldsSupplier> supplier(document, UNO_QUERY_THROW);
+    const Reference<css::container::XEnumeration> fields = supplier->getTextFields()->createEnumeration();
+    while (fields->hasMoreElements()) {
+        const Reference<css::lang::XServiceInfo> info(fields->nextElement(), UNO_QUERY);
+        if (!info.is() || !info->supportsService(kFieldmark))
+            continue;
+        const Reference<css::container::XNamed> named(info, UNO_QUERY);
+        if (named.is())
+            marks.push_back(NamedFieldmark{named->getName(), Reference<text::XTextContent>(info, UNO_QUERY)});
+    }
+    return marks;
+}
+
+Reference<text::XTextContent> fieldmarkIn(const std::vector<NamedFieldmark> &marks, const QString &name)
+{
+    for (const NamedFieldmark &entry : marks) {
+        if (sameName(entry.name, name))
+            return entry.mark;
+    }
+    return {};
+}
+
 Reference<text::XTextContent> findFieldmark(const Reference<text::XTextDocument> &document, const QString &name)
 {
     if (name.isEmpty())

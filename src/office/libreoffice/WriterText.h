@@ -22,6 +22,20 @@ using css::uno::Reference;
 Reference<css::text::XTextContent> findFieldmark(const Reference<css::text::XTextDocument> &document,
                                                  const QString &name);
 
+/// A fieldmark with the name the document gives it.
+struct NamedFieldmark
+{
+    OUString name;
+    Reference<css::text::XTextContent> mark;
+};
+
+/// The fieldmarks the office lists among the document's text fields, in its order: one pass over them, for
+/// looking up many names. Versions that do not list them there give an empty list; findFieldmark finds them.
+std::vector<NamedFieldmark> listedFieldmarks(const Reference<css::text::XTextDocument> &document);
+
+/// The first of `marks` named `name`, compared without regard to case; null when none is.
+Reference<css::text::XTextContent> fieldmarkIn(const std::vector<NamedFieldmark> &marks, const QString &name);
+
 /// The bookmark of that name, compared without regard to case; null when there is none.
 Reference<css::text::XTextContent> findBookmark(const Reference<css::text::XTextDocument> &document,
                                                 const QString &name);

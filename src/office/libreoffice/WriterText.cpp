@@ -315,16 +315,8 @@ Reference<text::XTextContent> findFieldmark(const Reference<text::XTextDocument>
     if (name.isEmpty())
         return {};
     // LibreOffice lists the fieldmarks of imported form fields among the text fields.
-    const Reference<text::XTextFieldsSupplier> supplier(document, UNO_QUERY_THROW);
-    const Reference<css::container::XEnumeration> fields = supplier->getTextFields()->createEnumeration();
-    while (fields->hasMoreElements()) {
-        const Reference<css::lang::XServiceInfo> info(fields->nextElement(), UNO_QUERY);
-        if (!info.is() || !info->supportsService(kFieldmark))
-            continue;
-        const Reference<css::container::XNamed> named(info, UNO_QUERY);
-        if (named.is() && sameName(named->getName(), name))
-            return Reference<text::XTextContent>(info, UNO_QUERY);
-    }
+    if (const Reference<text::XTextContent> listed = fieldmarkIn(listedFieldmarks(document), name); listed.is())
+        return listed;
 
     // Other versions may list them only in the text itself, or among the bookmarks.
     Reference<text::XTextContent> found;

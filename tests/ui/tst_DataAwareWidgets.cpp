@@ -97,6 +97,7 @@ private slots:
     void checkBoxAndComboBox();
     void lookupStoresKey();
     void lookupLocatesRow();
+    void lookupSortedWhenFirstShown();
     void lookupFollowsListChanges();
     void lookupReportsCloseAfterChoice();
 };
@@ -315,6 +316,21 @@ void TestDataAwareWidgets::lookupLocatesRow()
     box.setText(u"mike"_s);                                        // keys match exactly
     QCOMPARE(box.currentIndex(), -1);
     QCOMPARE(changed.count(), 4);
+}
+
+void TestDataAwareWidgets::lookupSortedWhenFirstShown()
+{
+    Data d;
+    DbLookupComboBox box;
+    box.setSortDeferredUntilShown(true);
+    box.setListSource(&d.clients, u"FULLNAME"_s, {u"FULLNAME"_s});
+    box.setText(u"Mike"_s);
+    d.clients.appendRecord({u"Bravo"_s});
+    box.show();
+    QCOMPARE(itemTexts(box), (QStringList{"alpha GmbH", "Bravo", "Mike", "Zeta Ltd"}));
+    QCOMPARE(box.text(), u"Mike"_s); // the choice survives the sort
+    d.clients.appendRecord({u"Anton"_s}); // and the list stays in order from then on
+    QCOMPARE(itemTexts(box), (QStringList{"alpha GmbH", "Anton", "Bravo", "Mike", "Zeta Ltd"}));
 }
 
 void TestDataAwareWidgets::lookupFollowsListChanges()

@@ -240,19 +240,31 @@ QString shown(QStringView value)
 
 // --- Values -------------------------------------------------------------------------------------------------
 
-/// A whole number written as plain decimal digits with an optional minus (what the writer produces), read without
-/// the general number parser; nullopt for any other text, which the general parser then reads.
-std::optional<qint64> plainInteger(QStringView text)
+char16_t codeUnit(QChar c)
 {
-    const bool negative = text.startsWith(u'-');
-    const QStringView digits = text.sliced(negative ? 1 : 0);
+    return c.unicode();
+}
+
+char16_t codeUnit(char c)
+{
+    return uchar(c);
+}
+
+/// A whole number written as plain decimal digits with an optional minus (what the writer produces), read without
+/// the general number parser; nullopt for any other text, which the general parser then reads. `Text` is a view of
+/// the decoded text or of the file's bytes.
+template <typename Text> std::optional<qint64> plainInteger(Text text)
+{
+    const bool negative = !text.isEmpty() && codeUnit(text[0]) == u'-';
+    const Text digits = text.sliced(negative ? 1 : 0);
     if (digits.isEmpty() || digits.size() > 18)
         return std::nullopt;
     qint64 value = 0;
-    for (QChar c : digits) {
-        if (c < u'0' || c > u'9')
+    for (const auto c : digits) {
+        const char16_t unit = codeUnit(c);
+        if (unit < u'0' || unit > u'9')
             return std::nullopt;
-        value = value * 10 + (c.unicode() - u'0');
+        value = value * 10 + (unit - u'0');
     }
     return negative ? -value : value;
 }
@@ -818,21 +830,6 @@ bool isByteNameStart(char c)
 bool isByteNameChar(char c)
 {
     return isByteNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-}
-
-std::optional<qint64> plainInteger(QByteArrayView text)
-{
-    const bool negative = text.startsWith('-');
-    const QByteArrayView digits = text.sliced(negative ? 1 : 0);
-    if (digits.isEmpty() || digits.size() > 18)
-        return std::nullopt;
-    qint64 value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return negative ? -value : value;
 }
 
 /// True when the bytes are well-formed UTF-8 of characters XML allows in text (no surrogates, no U+FFFE or

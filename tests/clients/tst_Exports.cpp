@@ -7,6 +7,8 @@
 
 #include <unistd.h>
 
+#include <optional>
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -257,6 +259,21 @@ QJsonObject readWithXlrd(const QString &path)
 
 constexpr int kXlText = 1;
 constexpr int kXlNumber = 2;
+
+/// The message of an export written as a user without root's rights (whom no permission stops); nullopt when the
+/// rights cannot be given up here.
+std::optional<QString> exportMessageAsNobody(const QString &path, ExportFormat format)
+{
+    const test::Unprivileged user;
+    if (!user.ok())
+        return std::nullopt;
+    try {
+        writeExportFile(path, format, typicalTable());
+    } catch (const Error &e) {
+        return e.text();
+    }
+    return QString();
+}
 
 QStringList entriesOf(const QString &dir)
 {
@@ -822,18 +839,11 @@ void tst_Exports::readOnlyFolderThrows()
     test::openToEveryone(m_env.dir());
     QVERIFY(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
     const QString path = dir + u"/clients.xls"_s;
-    QString text;
-    {
-        const test::Unprivileged user; // root would not be stopped by the folder's permissions
-        if (!user.ok())
-            QSKIP("cannot give up root's rights here, and root ignores folder permissions");
-        try {
-            writeExportFile(path, ExportFormat::Excel, typicalTable());
-        } catch (const Error &e) {
-            text = e.text();
-        }
-    }
+    const std::optional<QString> message = exportMessageAsNobody(path, ExportFormat::Excel);
     QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    if (!message)
+        QSKIP("cannot give up root's rights here, and root ignores folder permissions");
+    const QString text = *message;
     QVERIFY2(text.contains(path) && text.contains(u"not writable"_s), qPrintable(text));
     QCOMPARE(entriesOf(dir), QStringList());
 }
@@ -845,17 +855,10 @@ void tst_Exports::readOnlyFileKeepsOldBytes()
     test::openToEveryone(m_env.dir());
     test::openToEveryone(m_env.path(u"locked-file"_s));
     QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther));
-    QString text;
-    {
-        const test::Unprivileged user; // root would not be stopped by the file's permissions
-        if (!user.ok())
-            QSKIP("cannot give up root's rights here, and root ignores file permissions");
-        try {
-            writeExportFile(path, ExportFormat::Html, typicalTable());
-        } catch (const Error &e) {
-            text = e.text();
-        }
-    }
+    const std::optional<QString> message = exportMessageAsNobody(path, ExportFormat::Html);
+    if (!message)
+        QSKIP("cannot give up root's rights here, and root ignores file permissions");
+    const QString text = *message;
     QVERIFY2(text.contains(path) && text.contains(u"read-only"_s), qPrintable(text));
     QCOMPARE(TestEnv::read(path), old);
     QCOMPARE(entriesOf(m_env.path(u"locked-file"_s)), QStringList{u"clients.html"_s});

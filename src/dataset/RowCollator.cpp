@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <thread>
 #include <vector>
 
 namespace quotaly {
@@ -57,6 +58,91 @@ QList<int> RowCollator::sortedOrder(const QList<QStringList> &rows, const QList<
         return compareRows(rows.at(x), rows.at(y), rest) < 0;
     });
     return order;
+}
+
+std::vector<int> RowCollator::ranks(const QList<QString> &texts,
+                                    std::vector<std::optional<QCollatorSortKey>> &keys) const
+{
+    return collationRanks(m_collator, texts, keys, true);
+}
+
+namespace {
+
+// Below this many texts a second thread costs more than it saves.
+constexpr qsizetype ParallelFrom = 8192;
+
+bool worthASecondThread(qsizetype count)
+{
+    return count >= ParallelFrom && std::thread::hardware_concurrency() > 1;
+}
+
+// A collator of its own for another thread, set as `collator` is.
+QCollator copyOf(const QCollator &collator)
+{
+    QCollator copy(collator.locale());
+    copy.setCaseSensitivity(collator.caseSensitivity());
+    copy.setNumericMode(collator.numericMode());
+    copy.setIgnorePunctuation(collator.ignorePunctuation());
+    return copy;
+}
+
+void makeKeys(const QCollator &collator, const QList<QString> &texts,
+              std::vector<std::optional<QCollatorSortKey>> &keys, size_t from, size_t to)
+{
+    for (size_t i = from; i < to; ++i) {
+        if (!keys[i])
+            keys[i].emplace(collator.sortKey(texts.at(qsizetype(i))));
+    }
+}
+
+} // namespace
+
+std::vector<int> collationRanks(const QCollator &collator, const QList<QString> &texts,
+                                std::vector<std::optional<QCollatorSortKey>> &keys, bool identicalOnlyEqual)
+{
+    const size_t count = size_t(texts.size());
+    keys.resize(count);
+    const bool parallel = worthASecondThread(texts.size());
+    const size_t half = count / 2;
+    if (parallel) {
+        std::thread second([&] { makeKeys(copyOf(collator), texts, keys, half, count); });
+        makeKeys(collator, texts, keys, 0, half);
+        second.join();
+    } else {
+        makeKeys(collator, texts, keys, 0, count);
+    }
+
+    // <0, 0 or >0 as text a sorts before, with or after text b.
+    auto compare = [&](int a, int b) {
+        const int byKey = keys[size_t(a)]->compare(*keys[size_t(b)]);
+        if (byKey != 0 || !identicalOnlyEqual)
+            return byKey;
+        return texts.at(a).compare(texts.at(b));
+    };
+    auto before = [&](int a, int b) {
+        const int c = compare(a, b);
+        return c != 0 ? c < 0 : a < b;
+    };
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    if (parallel) {
+        const auto middle = order.begin() + std::ptrdiff_t(half);
+        std::thread second([&] { std::sort(middle, order.end(), before); });
+        std::sort(order.begin(), middle, before);
+        second.join();
+        std::inplace_merge(order.begin(), middle, order.end(), before);
+    } else {
+        std::sort(order.begin(), order.end(), before);
+    }
+
+    std::vector<int> ranks(count);
+    int rank = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (i > 0 && compare(order[i - 1], order[i]) != 0)
+            ++rank;
+        ranks[size_t(order[i])] = rank;
+    }
+    return ranks;
 }
 
 } // namespace quotaly

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <vector>
+
 namespace quotaly {
 
 /// One key of a sort by several columns.
@@ -37,8 +40,19 @@ public:
     /// equal by every key keep their order.
     QList<int> sortedOrder(const QList<QStringList> &rows, const QList<SortKey> &keys) const;
 
+    /// Ranks of texts in this collator's order (see collationRanks); only identical texts share a rank.
+    std::vector<int> ranks(const QList<QString> &texts, std::vector<std::optional<QCollatorSortKey>> &keys) const;
+
 private:
     QCollator m_collator;
 };
+
+/// Ranks many texts at once: ranks[i] < ranks[j] when texts[i] sorts before texts[j] by the collator; texts it
+/// ranks equal share a rank, unless `identicalOnlyEqual`, when they are ordered by their characters as
+/// RowCollator::compareText does. `keys` holds the texts' collation keys: the missing ones are made (and kept
+/// for the caller), those present are taken as they are. Large lists are keyed and sorted on two threads, each
+/// with a collator of its own.
+std::vector<int> collationRanks(const QCollator &collator, const QList<QString> &texts,
+                                std::vector<std::optional<QCollatorSortKey>> &keys, bool identicalOnlyEqual);
 
 } // namespace quotaly

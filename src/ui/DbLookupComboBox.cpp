@@ -9,6 +9,7 @@
 #include "Dialogs.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
+#include "dataset/RowCollator.h"
 
 #include <QCollator>
 #include <QConcatenateTablesProxyModel>
@@ -23,27 +24,32 @@ namespace {
 
 /// Sorts by the rules of the user's language, as a locale-aware QSortFilterProxyModel does, from a collation key
 /// made once per row: comparing texts through the collator each time makes sorting a long client list slow.
+/// A sort that runs through the whole list (the first, or one after a reload) ranks every row up front, so
+/// that each comparison is one of two integers; a row or two added later are placed through their keys.
 class CollatedSortModel : public QSortFilterProxyModel
 {
 public:
     explicit CollatedSortModel(QAbstractItemModel *source, QObject *parent) : QSortFilterProxyModel(parent)
     {
         // The keys follow the source's rows; they are made again when a row's text may have changed.
-        connect(source, &QAbstractItemModel::modelReset, this, [this] { m_keys.clear(); });
-        connect(source, &QAbstractItemModel::layoutChanged, this, [this] { m_keys.clear(); });
+        connect(source, &QAbstractItemModel::modelReset, this, [this] { forgetKeys(); });
+        connect(source, &QAbstractItemModel::layoutChanged, this, [this] { forgetKeys(); });
         connect(source, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first, int last) {
             if (std::size_t(first) <= m_keys.size())
                 m_keys.insert(m_keys.begin() + first, std::size_t(last - first + 1), std::nullopt);
+            forgetRanks();
         });
         connect(source, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex &, int first, int last) {
             if (std::size_t(last) < m_keys.size())
                 m_keys.erase(m_keys.begin() + first, m_keys.begin() + last + 1);
             else
                 m_keys.clear();
+            forgetRanks();
         });
         connect(source, &QAbstractItemModel::dataChanged, this, [this](const QModelIndex &from, const QModelIndex &to) {
             for (int row = from.row(); row <= to.row() && std::size_t(row) < m_keys.size(); ++row)
                 m_keys[std::size_t(row)].reset();
+            forgetRanks();
         });
         // Connected before the proxy's own handlers, so the keys are right when it sorts.
         setSourceModel(source);
@@ -52,6 +58,13 @@ public:
 protected:
     bool lessThan(const QModelIndex &left, const QModelIndex &right) const override
     {
+        if (left.parent().isValid() || left.column() != sortColumn() || right.column() != sortColumn())
+            return QSortFilterProxyModel::lessThan(left, right);
+        const std::size_t rows = std::size_t(sourceModel()->rowCount());
+        if (m_ranks.size() != rows && (m_wholeSortDue || ++m_comparisons > 2 * qint64(rows) + 64))
+            rankRows(rows);
+        if (m_ranks.size() == rows)
+            return m_ranks[std::size_t(left.row())] < m_ranks[std::size_t(right.row())];
         const QCollatorSortKey *l = key(left);
         const QCollatorSortKey *r = l ? key(right) : nullptr;
         if (!l || !r)
@@ -60,11 +73,39 @@ protected:
     }
 
 private:
+    void forgetKeys()
+    {
+        m_keys.clear();
+        forgetRanks();
+        m_wholeSortDue = true;
+    }
+
+    void forgetRanks()
+    {
+        m_ranks.clear();
+        m_comparisons = 0;
+    }
+
+    /// Ranks every row when each holds text; otherwise the rows stay compared one pair at a time.
+    void rankRows(std::size_t rows) const
+    {
+        m_wholeSortDue = false;
+        QList<QString> texts;
+        texts.reserve(qsizetype(rows));
+        for (int row = 0; row < int(rows); ++row) {
+            const QVariant value = sourceModel()->index(row, sortColumn()).data(sortRole());
+            if (value.typeId() != QMetaType::QString)
+                return;
+            texts.append(value.toString());
+        }
+        if (m_keys.size() != rows)
+            m_keys.clear();
+        m_ranks = collationRanks(m_collator, texts, m_keys, false);
+    }
+
     /// The key of a row holding text; nullptr for other values.
     const QCollatorSortKey *key(const QModelIndex &index) const
     {
-        if (index.parent().isValid() || index.column() != sortColumn())
-            return nullptr;
         const std::size_t rows = std::size_t(sourceModel()->rowCount());
         if (m_keys.size() != rows) {
             m_keys.clear();
@@ -82,6 +123,9 @@ private:
 
     QCollator m_collator;
     mutable std::vector<std::optional<QCollatorSortKey>> m_keys; // by source row
+    mutable std::vector<int> m_ranks;                            // by source row, when ranked since the last change
+    mutable qint64 m_comparisons = 0;                            // through keys since the last change
+    mutable bool m_wholeSortDue = true; // every row is new: the next sort runs through them all
 };
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "GridCollationCache.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace quotaly::ui {
 
@@ -71,24 +70,11 @@ void GridCollationCache::rankColumn(int index)
     Column &c = column(index);
     if (rows <= 0 || c.ranks.size() == size_t(rows))
         return;
-    // Every key first, in row order, so that they lie in memory the way the rows do.
-    c.keys.resize(std::max(c.keys.size(), size_t(rows)));
+    QList<QString> texts;
+    texts.reserve(rows);
     for (int row = 0; row < rows; ++row)
-        key(c, row, index);
-    std::vector<int> order(static_cast<size_t>(rows));
-    std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        const int r = compareKeyed(c, a, b, index);
-        return r != 0 ? r < 0 : a < b;
-    });
-    std::vector<int> ranks(static_cast<size_t>(rows));
-    int rank = 0;
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (i > 0 && compareKeyed(c, order[i - 1], order[i], index) != 0)
-            ++rank;
-        ranks[size_t(order[i])] = rank;
-    }
-    c.ranks = std::move(ranks);
+        texts.append(m_texts(row, index));
+    c.ranks = m_rows.ranks(texts, c.keys);
 }
 
 void GridCollationCache::clear()

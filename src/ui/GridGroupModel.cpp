@@ -123,12 +123,13 @@ void GridGroupModel::buildGroups()
 {
     m_groups.clear();
     const QAbstractItemModel *source = sourceModel();
-    const int rows = source ? source->rowCount() : 0;
     if (!isGrouped() || !source) {
         m_entries.clear();
         m_sourceToEntry.clear();
         return;
     }
+    // Only here: counting a sorting model's rows sorts them.
+    const int rows = source->rowCount();
     const int levels = int(m_columns.size());
     QList<int> open(levels, -1);
     QStringList previous(levels);

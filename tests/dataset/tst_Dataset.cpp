@@ -1,11 +1,17 @@
 #include "common/TestEnv.h"
 #include "dataset/Dataset.h"
 #include "dataset/Error.h"
+#include "dataset/RowCollator.h"
+
+#include <QRandomGenerator>
+
+#include <numeric>
 
 #include <QSignalSpy>
 #include <QTest>
 
 using namespace quotaly;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -403,6 +409,61 @@ private slots:
         QCOMPARE(copy.asString(QStringLiteral("Tel")), QStringLiteral("a'b\"<"));
         QVERIFY(copy.field(0).required);
         QCOMPARE(copy.field(1).width, 5);
+    }
+
+    // Ranks of many texts at once, on one thread and (from a few thousand texts) on two, with some keys already
+    // made: the order and the ties are those of comparing the texts one pair at a time.
+    void collationRanks_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<bool>("identicalOnlyEqual");
+        QTest::addColumn<bool>("caseSensitive");
+        QTest::newRow("few, German, identical only") << "de_DE" << 300 << true << true;
+        QTest::newRow("many, German, identical only") << "de_DE" << 30000 << true << true;
+        QTest::newRow("many, Swedish, locale ties") << "sv_SE" << 30000 << false << false;
+        QTest::newRow("many, C locale, locale ties") << "C" << 30000 << false << true;
+    }
+
+    void collationRanks()
+    {
+        QFETCH(QString, locale);
+        QFETCH(int, count);
+        QFETCH(bool, identicalOnlyEqual);
+        QFETCH(bool, caseSensitive);
+        const QStringList pool{u""_s, u"a"_s, u"A"_s, u"\u00e1"_s, u"\u00e4"_s, u"ae"_s, u"B "_s, u"ab"_s,
+                               u"\u00e9cole"_s, u"Ecole"_s, u"ecole"_s, u"10"_s, u"9"_s, u"\u00f6"_s, u"o"_s,
+                               u"\u00df"_s, u"ss"_s, u"z"_s, u"\u00e5"_s, u"M\u00fcller"_s};
+        QRandomGenerator random(11);
+        QList<QString> texts;
+        for (int i = 0; i < count; ++i)
+            texts << pool.at(random.bounded(int(pool.size()))) + pool.at(random.bounded(int(pool.size())));
+        QCollator collator{QLocale(locale)};
+        collator.setCaseSensitivity(caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        std::vector<std::optional<QCollatorSortKey>> keys(size_t(count / 3));
+        for (size_t i = 0; i < keys.size(); i += 2)
+            keys[i].emplace(collator.sortKey(texts.at(qsizetype(i))));
+
+        const std::vector<int> ranks = quotaly::collationRanks(collator, texts, keys, identicalOnlyEqual);
+
+        QCOMPARE(ranks.size(), size_t(count));
+        QCOMPARE(keys.size(), size_t(count));
+        auto compare = [&](int a, int b) {
+            const int c = collator.compare(texts.at(a), texts.at(b));
+            return c != 0 || !identicalOnlyEqual ? c : texts.at(a).compare(texts.at(b));
+        };
+        QList<int> order(count);
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return compare(a, b) < 0; });
+        QCOMPARE(ranks[size_t(order.first())], 0);
+        for (int i = 1; i < count; ++i) {
+            const int a = order.at(i - 1), b = order.at(i);
+            const int step = ranks[size_t(b)] - ranks[size_t(a)];
+            if (step != (compare(a, b) == 0 ? 0 : 1))
+                QFAIL(qPrintable(u"\"%1\" then \"%2\": ranks %3 and %4"_s.arg(texts.at(a), texts.at(b))
+                                     .arg(ranks[size_t(a)])
+                                     .arg(ranks[size_t(b)])));
+        }
     }
 };
 

@@ -201,7 +201,11 @@ void TDM::keepUnreadableOriginal(Dataset *dataset)
 
 void TDM::SaveDataSets()
 {
-    for (Dataset *d : persistentDataSets()) {
+    // Made ready one by one, then written side by side; the messages come in the order of the datasets.
+    const QList<Dataset *> all = persistentDataSets();
+    QList<Dataset *> ready;
+    QHash<Dataset *, QString> problems;
+    for (Dataset *d : all) {
         try {
             if (!d->isActive())
                 throw Error(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(d->name()));
@@ -211,10 +215,16 @@ void TDM::SaveDataSets()
                 keepUnreadableOriginal(d);
                 m_unreadable.removeAll(d);
             }
-            d->saveToFile();
+            ready << d;
         } catch (const Error &e) {
-            tell(e.text());
+            problems.insert(d, e.text());
         }
+    }
+    for (const auto &[d, error] : Dataset::saveToFiles(ready))
+        problems.insert(d, error.text());
+    for (Dataset *d : all) {
+        if (problems.contains(d))
+            tell(problems.value(d));
     }
 }
 
@@ -246,15 +256,26 @@ void TDM::setDefaults(Dataset &detail, DefaultValues &defaults)
 {
     if (defaults.fieldsVersion != detail.fieldsVersion()) {
         defaults.fields.clear();
-        for (const auto &[name, value] : std::as_const(defaults.values))
-            defaults.fields.push_back(detail.fieldIndex(name));
+        defaults.stored.clear();
+        for (const auto &[name, value] : std::as_const(defaults.values)) {
+            const int field = detail.fieldIndex(name);
+            defaults.fields.push_back(field);
+            // Converted once here rather than for every new client; a value the field refuses is left as it
+            // is, to fail when it is set.
+            QVariant stored = value;
+            try {
+                if (field >= 0)
+                    stored = detail.storedValue(field, value);
+            } catch (const Error &) {
+            }
+            defaults.stored << stored;
+        }
         defaults.fieldsVersion = detail.fieldsVersion();
     }
     for (qsizetype i = 0; i < defaults.values.size(); ++i) {
         const int field = defaults.fields[std::size_t(i)];
         // A missing field fails with the dataset's own error, at the same point as it always has.
-        detail.setValue(field >= 0 ? field : detail.requireField(defaults.values.at(i).first),
-                        defaults.values.at(i).second);
+        detail.setValue(field >= 0 ? field : detail.requireField(defaults.values.at(i).first), defaults.stored.at(i));
     }
 }
 

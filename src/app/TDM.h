@@ -71,6 +71,7 @@ private:
     {
         QList<QPair<QString, QVariant>> values; ///< field name and value, in the order they are set
         std::vector<int> fields;                ///< index of each name, -1 when the dataset lacks it
+        QList<QVariant> stored;                 ///< each value as its field stores it (else as given)
         quint64 fieldsVersion = ~quint64(0);
     };
     static void setDefaults(Dataset &detail, DefaultValues &defaults);

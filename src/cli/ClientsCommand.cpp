@@ -191,8 +191,10 @@ void save(const QList<Dataset *> &datasets)
     for (Dataset *d : datasets) {
         d->checkBrowseMode();
         d->mergeChangeLog();
-        d->saveToFile();
     }
+    const auto failed = Dataset::saveToFiles(datasets);
+    if (!failed.isEmpty())
+        throw failed.first().second;
 }
 
 int list(const Options &o, Streams &io)

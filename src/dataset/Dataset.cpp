@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <thread>
 
 #include <QDir>
 #include <QLocale>
@@ -200,13 +201,48 @@ Datapacket Dataset::toPacket() const
 void Dataset::saveToFile(const QString &fileName)
 {
     const QString path = fileName.isEmpty() ? m_fileName : fileName;
+    writeFile(path);
+    if (path == m_fileName)
+        m_changeCount = 0;
+}
+
+void Dataset::writeFile(const QString &path) const
+{
     if (path.isEmpty())
         throw Error(QStringLiteral("%1: Missing file name").arg(m_name));
     if (m_packet.fields.isEmpty())
         throw Error(QStringLiteral("%1: Cannot save a dataset without columns").arg(m_name));
     writeFileAtomically(path, writeDatapacket(toPacket()));
-    if (path == m_fileName)
-        m_changeCount = 0;
+}
+
+QList<std::pair<Dataset *, Error>> Dataset::saveToFiles(const QList<Dataset *> &datasets)
+{
+    // Each thread only reads its own dataset (texts that datasets share are counted atomically) and writes its
+    // own file; the change counts are set here, on the caller's thread, once every file is written.
+    std::vector<std::optional<Error>> errors(size_t(datasets.size()));
+    std::vector<std::thread> threads;
+    threads.reserve(size_t(datasets.size()));
+    for (qsizetype i = 0; i < datasets.size(); ++i) {
+        threads.emplace_back([d = datasets.at(i), &error = errors[size_t(i)]] {
+            try {
+                d->writeFile(d->m_fileName);
+            } catch (const Error &e) {
+                error = e;
+            } catch (const std::exception &e) { // nothing may leave a thread: it would end the program
+                error = Error(QStringLiteral("%1: %2").arg(d->name(), QString::fromLocal8Bit(e.what())));
+            }
+        });
+    }
+    for (std::thread &t : threads)
+        t.join();
+    QList<std::pair<Dataset *, Error>> failed;
+    for (qsizetype i = 0; i < datasets.size(); ++i) {
+        if (errors[size_t(i)])
+            failed.append({datasets.at(i), *errors[size_t(i)]});
+        else
+            datasets.at(i)->m_changeCount = 0;
+    }
+    return failed;
 }
 
 // --- Life cycle --------------------------------------------------------------------------------------------

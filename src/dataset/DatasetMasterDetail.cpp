@@ -42,17 +42,17 @@ void Dataset::rebuildIndex()
         return;
     m_index.reserve(qsizetype(m_records.size()));
     for (Record *r : m_records)
-        m_index[keyOf(r)].push_back(r);
+        m_index[IndexKey{keyOf(r)}].push_back(r);
 }
 
 void Dataset::indexAdd(Record *record)
 {
-    m_index[keyOf(record)].push_back(record);
+    m_index[IndexKey{keyOf(record)}].push_back(record);
 }
 
 void Dataset::indexRemove(Record *record)
 {
-    const auto it = m_index.find(keyOf(record));
+    const auto it = m_index.find(IndexKey{keyOf(record)});
     if (it == m_index.end())
         return;
     auto &bucket = it.value();
@@ -67,7 +67,7 @@ void Dataset::refreshRange()
     if (!m_master || !m_master->isActive() || m_master->recNo() < 0 || m_masterField < 0 || m_detailField < 0)
         return;
     const QString key = m_master->value(m_masterField).toString();
-    const auto it = m_index.constFind(key);
+    const auto it = m_index.constFind(IndexKey{key});
     if (it != m_index.cend())
         m_view = it.value();
 }

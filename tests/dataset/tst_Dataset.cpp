@@ -3,10 +3,10 @@
 #include "dataset/Error.h"
 #include "dataset/RowCollator.h"
 
-#include <QRandomGenerator>
-
+#include <memory>
 #include <numeric>
 
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -409,6 +409,53 @@ private slots:
         QCOMPARE(copy.asString(QStringLiteral("Tel")), QStringLiteral("a'b\"<"));
         QVERIFY(copy.field(0).required);
         QCOMPARE(copy.field(1).width, 5);
+    }
+
+    // Several datasets saved side by side: each file is written whole, a dataset that cannot be saved is the only
+    // one reported and keeps its changes counted, the others count none.
+    void saveToFilesWritesEachFile_data()
+    {
+        QTest::addColumn<int>("failing"); // the dataset whose file goes to a missing folder, -1 for none
+        QTest::newRow("all saved") << -1;
+        QTest::newRow("first cannot be saved") << 0;
+        QTest::newRow("last cannot be saved") << 2;
+    }
+
+    void saveToFilesWritesEachFile()
+    {
+        QFETCH(int, failing);
+        test::TestEnv env;
+        std::vector<std::unique_ptr<Dataset>> sets;
+        QList<Dataset *> datasets;
+        for (int i = 0; i < 3; ++i) {
+            auto d = std::make_unique<Dataset>(QStringLiteral("Set%1").arg(i));
+            d->setFields({FieldDef::text(QStringLiteral("Name"), 20), FieldDef::integer(QStringLiteral("Count"))});
+            d->createDataSet();
+            for (int row = 0; row < 1000 * (i + 1); ++row)
+                d->appendRecord({QStringLiteral("row %1 \u00e9").arg(row), row});
+            d->setFileName(env.path(i == failing ? QStringLiteral("missing/Set%1.xml").arg(i)
+                                                 : QStringLiteral("Set%1.xml").arg(i)));
+            datasets << d.get();
+            sets.push_back(std::move(d));
+        }
+
+        const auto failed = Dataset::saveToFiles(datasets);
+
+        QCOMPARE(failed.size(), failing < 0 ? 0 : 1);
+        for (int i = 0; i < 3; ++i) {
+            if (i == failing) {
+                QCOMPARE(failed.first().first, datasets.at(i));
+                QVERIFY(failed.first().second.text().contains(QStringLiteral("Set%1.xml").arg(i)));
+                QVERIFY(datasets.at(i)->changeCount() > 0);
+                continue;
+            }
+            QCOMPARE(datasets.at(i)->changeCount(), 0);
+            Dataset copy(QStringLiteral("Copy"));
+            copy.loadFromFile(datasets.at(i)->fileName());
+            QCOMPARE(copy.recordCount(), 1000 * (i + 1));
+            copy.last();
+            QCOMPARE(copy.asString(QStringLiteral("Name")), QStringLiteral("row %1 \u00e9").arg(1000 * (i + 1) - 1));
+        }
     }
 
     // Ranks of many texts at once, on one thread and (from a few thousand texts) on two, with some keys already

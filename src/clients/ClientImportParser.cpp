@@ -123,6 +123,54 @@ QString intermediateLine(const QList<Field> &kept, QChar delimiter)
     return parts.join(delimiter);
 }
 
+// A line with no quote character and no line break character (most lines of most files) needs none of
+// readRecord()'s work: its fields are slices of the line, and its kept part is already the intermediate text.
+bool isPlainLine(const QString &line)
+{
+    for (const QChar c : line) {
+        if (c == u'"' || c == u'\r' || c == u'\n')
+            return false;
+    }
+    return true;
+}
+
+// The record of a plain line, as readRecord() and keptFields() would make it, into `text`.
+void appendPlainRecord(const QString &line, QChar delimiter, ClientImportText &text)
+{
+    QStringView fields[kValueCount + 1];
+    qsizetype count = 0;
+    qsizetype keptEnd = line.size();
+    qsizetype start = 0;
+    while (true) {
+        qsizetype end = line.indexOf(delimiter, start);
+        if (end < 0)
+            end = line.size();
+        if (count == kMaxCutFields)
+            keptEnd = start - 1; // where a record cut to ten fields ends, should it turn out longer than eleven
+        if (count <= kValueCount)
+            fields[count] = QStringView(line).mid(start, end - start);
+        ++count;
+        if (end >= line.size())
+            break;
+        start = end + 1;
+    }
+    if (count > kValueCount) {
+        count = kMaxCutFields;
+    } else {
+        keptEnd = line.size();
+        if (count > 1 && fields[count - 1].isEmpty()) {
+            --count;
+            --keptEnd;
+        }
+    }
+    text.intermediate += QStringView(line).left(keptEnd);
+    QStringList values;
+    values.reserve(kValueCount);
+    for (qsizetype i = 0; i < kValueCount; ++i)
+        values << (i < count ? fields[i].left(kValueSize).toString() : QString());
+    text.rows << values;
+}
+
 [[noreturn]] void cannotRead(const QString &fileName, const QString &why)
 {
     throw Error(QStringLiteral("Cannot read %1: %2").arg(QDir::toNativeSeparators(fileName), why));
@@ -173,8 +221,12 @@ ClientImportText parseClientImport(const QStringList &lines, std::optional<QChar
     text.intermediate = importFieldNames().join(text.delimiter);
     text.rows.reserve(lines.size());
     for (qsizetype next = 0; next < lines.size();) {
-        const QList<Field> kept = keptFields(readRecord(lines, next, text.delimiter));
         text.intermediate += lineEnd;
+        if (isPlainLine(lines.at(next))) {
+            appendPlainRecord(lines.at(next++), text.delimiter, text);
+            continue;
+        }
+        const QList<Field> kept = keptFields(readRecord(lines, next, text.delimiter));
         text.intermediate += intermediateLine(kept, text.delimiter);
         text.rows << rowValues(kept);
     }

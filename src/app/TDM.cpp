@@ -255,27 +255,33 @@ void TDM::ClientsBeforePost(Dataset &clients)
 void TDM::setDefaults(Dataset &detail, DefaultValues &defaults)
 {
     if (defaults.fieldsVersion != detail.fieldsVersion()) {
+        // Worked out once for every new client: the fields and the values as they store them.
         defaults.fields.clear();
-        defaults.stored.clear();
+        defaults.row = RowValues(detail.fieldCount());
+        defaults.rowReady = true;
         for (const auto &[name, value] : std::as_const(defaults.values)) {
             const int field = detail.fieldIndex(name);
             defaults.fields.push_back(field);
-            // Converted once here rather than for every new client; a value the field refuses is left as it
-            // is, to fail when it is set.
-            QVariant stored = value;
             try {
-                if (field >= 0)
-                    stored = detail.storedValue(field, value);
+                if (field < 0 || !defaults.row.at(field).isNull())
+                    defaults.rowReady = false; // a missing field, or one named twice: set one by one below
+                else
+                    defaults.row[field] = detail.storedValue(field, value);
             } catch (const Error &) {
+                defaults.rowReady = false;
             }
-            defaults.stored << stored;
         }
         defaults.fieldsVersion = detail.fieldsVersion();
     }
+    if (defaults.rowReady) {
+        detail.setStoredValues(defaults.row);
+        return;
+    }
     for (qsizetype i = 0; i < defaults.values.size(); ++i) {
         const int field = defaults.fields[std::size_t(i)];
-        // A missing field fails with the dataset's own error, at the same point as it always has.
-        detail.setValue(field >= 0 ? field : detail.requireField(defaults.values.at(i).first), defaults.stored.at(i));
+        // A missing field or a refused value fails with the dataset's own error, at the point it always has.
+        detail.setValue(field >= 0 ? field : detail.requireField(defaults.values.at(i).first),
+                        defaults.values.at(i).second);
     }
 }
 

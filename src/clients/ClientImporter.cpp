@@ -44,6 +44,7 @@ ClientImportResult importClients(Dataset &clients, const QList<QStringList> &row
     for (const QString &name : clientListFields())
         columns << clients.requireField(name);
 
+    clients.expectRows(rows.size()); // each new client also gets its rows in the per-client details
     ClientImportResult result;
     QElapsedTimer sinceProgress;
     sinceProgress.start();

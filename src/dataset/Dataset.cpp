@@ -565,6 +565,46 @@ void Dataset::setValue(int field, const QVariant &value)
     }
 }
 
+void Dataset::expectRows(qsizetype count)
+{
+    if (count <= 0)
+        return;
+    m_records.reserve(m_records.size() + size_t(count));
+    if (m_master && m_detailField >= 0)
+        m_index.reserve(m_index.size() + count);
+    for (Dataset *detail : std::as_const(m_details))
+        detail->expectRows(count);
+}
+
+void Dataset::setStoredValues(const RowValues &values)
+{
+    requireEditing();
+    const bool notify = notifying();
+    std::vector<int> changed; // only wanted for the notices
+    bool anyChange = false;
+    const int count = int(std::min(values.size(), qsizetype(fieldCount())));
+    for (int i = 0; i < count; ++i) {
+        const QVariant &value = values.at(i);
+        if (value.isNull())
+            continue;
+        QVariant &slot = m_buffer[i];
+        if (slot == value && !slot.isNull())
+            continue;
+        slot = value;
+        anyChange = true;
+        if (notify)
+            changed.push_back(i);
+    }
+    if (!anyChange)
+        return;
+    m_modified = true;
+    if (notify) {
+        for (int field : changed)
+            emit fieldChanged(field);
+        emit rowChanged(m_current);
+    }
+}
+
 // --- Editing -----------------------------------------------------------------------------------------------
 
 void Dataset::requireActive() const
@@ -606,8 +646,8 @@ void Dataset::startNewRow(bool atEnd)
 {
     if (m_master && (!m_master->isActive() || m_master->isEmpty() || m_detailField < 0))
         throw Error(QStringLiteral("%1: Cannot add a row without a current %2 row").arg(m_name, m_master->name()));
+    // The row's values stay empty until it is posted: until then the buffer stands for them.
     auto *record = new Record;
-    record->values.resize(fieldCount());
     Record *before = atEnd ? nullptr : currentRecord();
     const auto storagePos = before ? std::find(m_records.begin(), m_records.end(), before) : m_records.end();
     m_records.insert(storagePos, record);
@@ -621,7 +661,7 @@ void Dataset::startNewRow(bool atEnd)
         row = int(m_records.size()) - 1;
     }
     m_pending = record;
-    m_buffer = record->values;
+    m_buffer = RowValues(fieldCount());
     if (m_master)
         m_buffer[m_detailField] = convert(m_detailField, m_master->value(m_masterField));
     m_modified = false;

@@ -128,6 +128,9 @@ public:
     /// field's width. Throws Error when not editing or when the value does not convert.
     void setValue(int field, const QVariant &value);
     void setValue(const QString &fieldName, const QVariant &value) { setValue(requireField(fieldName), value); }
+    /// Sets, in one go, every field for which `values` holds a value (not null) that is already as the field
+    /// stores it (see storedValue()): the same row as setValue() for each, with one notice of the change.
+    void setStoredValues(const RowValues &values);
     /// True when the edit buffer differs from the stored row.
     bool isModified() const { return m_modified; }
 
@@ -146,6 +149,9 @@ public:
     /// Appends and posts one row with the given values in field order. On failure the row is discarded,
     /// the dataset is back in Browse and the error is rethrown.
     void appendRecord(const RowValues &values);
+    /// About `count` rows are about to be added (an import): makes room for them here and for as many in each
+    /// detail, so that the storage and the detail index do not grow step by step. Changes nothing else.
+    void expectRows(qsizetype count);
     /// Removes every row at once.
     void emptyDataSet();
     /// Asks bound controls holding typed text to store it in the edit buffer now.

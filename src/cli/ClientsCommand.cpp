@@ -244,9 +244,11 @@ int importFile(const Options &o, Streams &io)
     std::optional<QChar> delimiter;
     if (o.delimiter)
         delimiter = o.delimiter->isEmpty() ? QChar(u' ') : *o.delimiter == u"tab" ? QChar(u'\t') : o.delimiter->at(0);
-    const ClientImportText text = parseClientImport(readImportFileLines(o.file), delimiter);
+    const QStringList lines = readImportFileLines(o.file);
     const DataModule dm = openData(o);
-    const ClientImportResult result = importClients(*dm->Clients, text.rows);
+    ClientImportSplitter splitter(lines, delimiter);
+    splitter.setIntermediateKept(false);
+    const ClientImportResult result = importClients(*dm->Clients, splitter, lines.size());
     io.out << QString(result.summary).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) << '\n';
     if (!o.save)
         io.out << "(not saved: use --save)\n";

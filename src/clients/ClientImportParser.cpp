@@ -135,7 +135,7 @@ bool isPlainLine(const QString &line)
 }
 
 // The record of a plain line, as readRecord() and keptFields() would make it, into `text`.
-void appendPlainRecord(const QString &line, QChar delimiter, ClientImportText &text)
+void appendPlainRecord(const QString &line, QChar delimiter, ClientImportText &text, bool intermediateKept)
 {
     QStringView fields[kValueCount + 1];
     qsizetype count = 0;
@@ -163,7 +163,8 @@ void appendPlainRecord(const QString &line, QChar delimiter, ClientImportText &t
             --keptEnd;
         }
     }
-    text.intermediate += QStringView(line).left(keptEnd);
+    if (intermediateKept)
+        text.intermediate += QStringView(line).left(keptEnd);
     QStringList values;
     values.reserve(kValueCount);
     for (qsizetype i = 0; i < kValueCount; ++i)
@@ -195,41 +196,54 @@ QChar detectImportDelimiter(qsizetype tabs, qsizetype commas, qsizetype semicolo
     return QChar(u',');
 }
 
-ClientImportText parseClientImport(const QStringList &lines, std::optional<QChar> userDelimiter)
+ClientImportSplitter::ClientImportSplitter(const QStringList &lines, std::optional<QChar> userDelimiter)
+    : m_lines(lines)
 {
-    ClientImportText text;
     if (userDelimiter) {
-        text.delimiter = *userDelimiter;
-    } else {
-        qsizetype tabs = 0;
-        qsizetype commas = 0;
-        qsizetype semicolons = 0;
-        for (const QString &line : lines) {
-            for (QChar c : line) {
-                if (c == u'\t')
-                    ++tabs;
-                else if (c == u',')
-                    ++commas;
-                else if (c == u';')
-                    ++semicolons;
-            }
-        }
-        text.delimiter = detectImportDelimiter(tabs, commas, semicolons);
+        m_delimiter = *userDelimiter;
+        return;
     }
+    qsizetype tabs = 0;
+    qsizetype commas = 0;
+    qsizetype semicolons = 0;
+    for (const QString &line : lines) {
+        for (QChar c : line) {
+            if (c == u'\t')
+                ++tabs;
+            else if (c == u',')
+                ++commas;
+            else if (c == u';')
+                ++semicolons;
+        }
+    }
+    m_delimiter = detectImportDelimiter(tabs, commas, semicolons);
+}
 
+void ClientImportSplitter::read(qsizetype records, ClientImportText &text)
+{
     const QString lineEnd = QStringLiteral("\r\n");
-    text.intermediate = importFieldNames().join(text.delimiter);
-    text.rows.reserve(lines.size());
-    for (qsizetype next = 0; next < lines.size();) {
-        text.intermediate += lineEnd;
-        if (isPlainLine(lines.at(next))) {
-            appendPlainRecord(lines.at(next++), text.delimiter, text);
+    for (qsizetype done = 0; done < records && m_next < m_lines.size(); ++done) {
+        if (m_intermediateKept)
+            text.intermediate += lineEnd;
+        if (isPlainLine(m_lines.at(m_next))) {
+            appendPlainRecord(m_lines.at(m_next++), m_delimiter, text, m_intermediateKept);
             continue;
         }
-        const QList<Field> kept = keptFields(readRecord(lines, next, text.delimiter));
-        text.intermediate += intermediateLine(kept, text.delimiter);
+        const QList<Field> kept = keptFields(readRecord(m_lines, m_next, m_delimiter));
+        if (m_intermediateKept)
+            text.intermediate += intermediateLine(kept, m_delimiter);
         text.rows << rowValues(kept);
     }
+}
+
+ClientImportText parseClientImport(const QStringList &lines, std::optional<QChar> userDelimiter)
+{
+    ClientImportSplitter splitter(lines, userDelimiter);
+    ClientImportText text;
+    text.delimiter = splitter.delimiter();
+    text.intermediate = importFieldNames().join(text.delimiter);
+    text.rows.reserve(lines.size());
+    splitter.read(lines.size(), text);
     return text;
 }
 

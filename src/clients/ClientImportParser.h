@@ -34,6 +34,28 @@ QChar detectImportDelimiter(qsizetype tabs, qsizetype commas, qsizetype semicolo
 /// values, missing ones empty.
 ClientImportText parseClientImport(const QStringList &lines, std::optional<QChar> userDelimiter = std::nullopt);
 
+/// Splits the lines of a client list file into records as parseClientImport() does, some at a time: the
+/// delimiter is worked out (or given) at once, the records are read on request, in order.
+class ClientImportSplitter
+{
+public:
+    /// `lines` must outlive the splitter.
+    explicit ClientImportSplitter(const QStringList &lines, std::optional<QChar> userDelimiter = std::nullopt);
+
+    QChar delimiter() const { return m_delimiter; }
+    bool atEnd() const { return m_next >= m_lines.size(); }
+    /// Leaves the intermediate text out (the rows are the same).
+    void setIntermediateKept(bool kept) { m_intermediateKept = kept; }
+    /// Splits up to `records` more records, appending their rows (and intermediate lines) to `text`.
+    void read(qsizetype records, ClientImportText &text);
+
+private:
+    const QStringList &m_lines;
+    qsizetype m_next = 0;
+    QChar m_delimiter;
+    bool m_intermediateKept = true;
+};
+
 /// Reads the lines of a text file (UTF-8 or UTF-16 with a byte order mark, UTF-8, else Windows-1252; LF or
 /// CR LF). Throws Error naming the file when it cannot be read or is not a text file.
 QStringList readImportFileLines(const QString &fileName);

@@ -298,6 +298,46 @@ private slots:
         QVERIFY(!s.dm.OptionsByClient->controlsDisabled());
     }
 
+    // A file split on a second thread while its rows are stored gives what splitting it first gives: the same
+    // clients in the same order, the same refused rows and summary, the same per-client rows.
+    void splitWhileStoringMatchesSplitFirst_data()
+    {
+        QTest::addColumn<int>("records"); // more than one batch of the splitting thread from a few thousand
+        QTest::addColumn<QString>("delimiter");
+        QTest::newRow("one batch, detected delimiter") << 40 << QString();
+        QTest::newRow("many batches, given delimiter") << 5000 << QStringLiteral(";");
+        QTest::newRow("no lines") << 0 << QString();
+    }
+
+    void splitWhileStoringMatchesSplitFirst()
+    {
+        QFETCH(int, records);
+        QFETCH(QString, delimiter);
+        QStringList lines;
+        for (int i = 0; i < records; ++i) {
+            if (i % 97 == 5)
+                lines << QStringLiteral(";DE%1;no name").arg(i); // refused
+            else if (i % 89 == 3)
+                lines << QStringLiteral("\"Quoted; %1\";\"two") << QStringLiteral("lines\";x"); // one record
+            else
+                lines << QStringLiteral("Client \u00e9 %1;DE%1;Street %1;;;;;;;;;extra;more").arg(i);
+        }
+        const std::optional<QChar> given = delimiter.isEmpty() ? std::nullopt : std::optional(delimiter.at(0));
+        Store first;
+        const ClientImportResult expected = importClients(*first.dm.Clients, parseClientImport(lines, given).rows);
+        Store piped;
+        ClientImportSplitter splitter(lines, given);
+        splitter.setIntermediateKept(false);
+        const ClientImportResult result = importClients(*piped.dm.Clients, splitter, lines.size());
+
+        QCOMPARE(result.imported, expected.imported);
+        QCOMPARE(result.errorLines, expected.errorLines);
+        QCOMPARE(result.summary, expected.summary);
+        QCOMPARE(piped.dm.Clients->toPacket().rows, first.dm.Clients->toPacket().rows);
+        QCOMPARE(allRows(*piped.dm.MatchesByClient), allRows(*first.dm.MatchesByClient));
+        QCOMPARE(allRows(*piped.dm.OptionsByClient), expected.imported);
+    }
+
     void fileWithAnEmptyLineImportsTheOtherRows()
     {
         Store s;

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace quotaly {
 
@@ -251,9 +252,20 @@ QStringList readImportFileLines(const QString &fileName)
 {
     if (QFileInfo(fileName).isDir())
         cannotRead(fileName, QStringLiteral("it is a folder, not a file"));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(fileName), file.errorString()));
+    QFile opened(fileName);
+    if (!opened.open(QIODevice::ReadOnly))
+        throw Error(QStringLiteral("Cannot open %1: %2").arg(QDir::toNativeSeparators(fileName), opened.errorString()));
+    // A pipe (/dev/stdin, a shell's <(...)) can be read only once and has no size: what comes through it is kept
+    // in a temporary file, and read from there.
+    QTemporaryFile copy;
+    QFile *source = &opened;
+    if (opened.isSequential()) {
+        const QByteArray bytes = opened.readAll();
+        if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush() || !copy.seek(0))
+            cannotRead(fileName, QStringLiteral("its contents cannot be kept in a temporary file (%1)").arg(copy.errorString()));
+        source = &copy;
+    }
+    QFile &file = *source;
     const QByteArray head = file.peek(kSniffSize);
     if (looksBinary(head))
         throw Error(QStringLiteral("%1 is not a text file").arg(QDir::toNativeSeparators(fileName)));

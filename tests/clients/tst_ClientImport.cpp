@@ -5,6 +5,10 @@
 #include "common/TestEnv.h"
 #include "dataset/Error.h"
 
+#include <sys/stat.h>
+
+#include <thread>
+
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -180,6 +184,25 @@ private slots:
         QFETCH(QString, file);
         QFETCH(QStringList, lines);
         QCOMPARE(readImportFileLines(fixturePath(file)), lines);
+
+        // The same bytes through a pipe (`quotaly-cli clients import /dev/stdin`), which can be read only once.
+        test::TestEnv env;
+        const QString pipe = env.path(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const QByteArray bytes = test::TestEnv::read(fixturePath(file));
+        std::thread writer([&] {
+            QFile out(pipe);
+            if (out.open(QIODevice::WriteOnly))
+                out.write(bytes);
+        });
+        QStringList fromPipe;
+        try {
+            fromPipe = readImportFileLines(pipe);
+        } catch (const Error &e) {
+            fromPipe = QStringList{e.text()};
+        }
+        writer.join();
+        QCOMPARE(fromPipe, lines);
     }
 
     void unreadableFiles_data()

@@ -224,7 +224,8 @@ struct BatchInvoice
 
 // Reads a line's arguments as a single invoice's command line and prices its job into `invoice`. Returns what is
 // wrong with the line, empty when it can be written. Notes of the log reader go to io.err under the line's number.
-QString prepareLine(const Options &o, const InvoiceBatchLine &line, BatchInvoice &invoice, Streams &io)
+QString prepareLine(const Options &o, const InvoiceBatchLine &line, BatchInvoice &invoice, Streams &io,
+                    LoadedDataFolders &folders)
 {
     if (!line.problem.isEmpty())
         return line.problem;
@@ -243,7 +244,7 @@ QString prepareLine(const Options &o, const InvoiceBatchLine &line, BatchInvoice
     QTextStream sink(&said);
     Streams lineIo{io.out, sink};
     try {
-        std::optional<PricedJob> job = priceJob(lineOptions.job, lineIo, QLocale());
+        std::optional<PricedJob> job = priceJob(lineOptions.job, lineIo, QLocale(), &folders);
         sink.flush();
         said = said.trimmed().remove(QStringLiteral("quotaly-cli: "));
         if (!job)
@@ -265,9 +266,10 @@ QList<BatchInvoice> preparedInvoices(const Options &o, const QList<InvoiceBatchL
 {
     QList<BatchInvoice> invoices;
     QHash<QString, int> outputs; // file -> the line that writes it
+    LoadedDataFolders folders;   // each data folder is read once, however many lines use it
     for (const InvoiceBatchLine &line : lines) {
         BatchInvoice invoice{line.lineNumber, {}, {}};
-        QString problem = prepareLine(o, line, invoice, io);
+        QString problem = prepareLine(o, line, invoice, io, folders);
         if (problem.isEmpty() && outputs.contains(invoice.out)) {
             problem = QStringLiteral("line %1 writes %2 already")
                           .arg(outputs.value(invoice.out))

@@ -119,24 +119,85 @@ QString readJobCommandLine(QStringList args, JobOptions &job,
     return {};
 }
 
-std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocale &locale)
+namespace {
+
+// The data module of a folder, with the datasets a job needs; nothing it changes is ever saved.
+std::shared_ptr<TDM> loadDataFolder(const QString &dataDir)
 {
-    PricedJob job;
-    const QString dataDir = o.data.isEmpty() ? AppPaths::current().dataDir : QDir(o.data).absolutePath() + u'/';
-    job.dataDir = dataDir;
-    job.dm = std::make_unique<TDM>(dataDir);
-    TDM &dm = *job.dm;
-    dm.saveOnExit = false;
+    auto dm = std::make_shared<TDM>(dataDir);
+    dm->saveOnExit = false;
     QStringList loadFailures;
-    dm.report = [&loadFailures](const QString &text) { loadFailures << text; };
-    dm.LoadDataSets();
-    for (Dataset *needed : {dm.Clients, dm.MatchesByClient, dm.OptionsByClient}) {
+    dm->report = [&loadFailures](const QString &text) { loadFailures << text; };
+    dm->LoadDataSets();
+    dm->report = nullptr;
+    for (Dataset *needed : {dm->Clients, dm->MatchesByClient, dm->OptionsByClient}) {
         if (!needed->isActive())
             throw Error(loadFailures.isEmpty() ? QStringLiteral("cannot read %1").arg(needed->fileName())
                                                : loadFailures.join(u' '));
     }
+    return dm;
+}
+
+// Puts the client's row of counts back as it was when this was made: the row pricing a job edits (or adds, for a
+// client without one).
+class CountsRowKept
+{
+public:
+    explicit CountsRowKept(Dataset &matches) : m_matches(matches), m_hadRow(!matches.isEmpty())
+    {
+        if (m_hadRow) {
+            for (int field = 0; field < matches.fieldCount(); ++field)
+                m_values << matches.value(field);
+        }
+    }
+    CountsRowKept(const CountsRowKept &) = delete;
+    CountsRowKept &operator=(const CountsRowKept &) = delete;
+
+    ~CountsRowKept()
+    {
+        try {
+            m_matches.cancel(); // a row left being edited (a refused post)
+            if (!m_hadRow) {
+                if (!m_matches.isEmpty())
+                    m_matches.deleteRecord();
+                return;
+            }
+            m_matches.edit();
+            for (int field = 0; field < m_values.size(); ++field)
+                m_matches.setValue(field, m_values.at(field));
+            m_matches.post();
+        } catch (const Error &) {
+            m_matches.cancel();
+        }
+    }
+
+private:
+    Dataset &m_matches;
+    const bool m_hadRow;
+    RowValues m_values;
+};
+
+} // namespace
+
+std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocale &locale, LoadedDataFolders *loaded)
+{
+    PricedJob job;
+    const QString dataDir = o.data.isEmpty() ? AppPaths::current().dataDir : QDir(o.data).absolutePath() + u'/';
+    job.dataDir = dataDir;
+    if (loaded) {
+        std::shared_ptr<TDM> &folder = (*loaded)[dataDir];
+        if (!folder)
+            folder = loadDataFolder(dataDir);
+        job.dm = folder;
+    } else {
+        job.dm = loadDataFolder(dataDir);
+    }
+    TDM &dm = *job.dm;
     if (!dm.Clients->locate(QStringLiteral("FULLNAME"), o.client))
         throw Error(QStringLiteral("no client named \"%1\" in %2").arg(o.client, QDir::toNativeSeparators(dataDir)));
+    std::optional<CountsRowKept> kept;
+    if (loaded)
+        kept.emplace(*dm.MatchesByClient);
 
     QString totalText = o.total;
     if (!o.log.isEmpty()) {

@@ -9,6 +9,7 @@
 #include "trados/AnalysisReport.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -55,7 +56,7 @@ QString readJobCommandLine(QStringList args, JobOptions &job,
 struct PricedJob
 {
     QString dataDir; ///< with a trailing separator
-    std::unique_ptr<TDM> dm;
+    std::shared_ptr<TDM> dm;
     MatchInputs inputs;
     MatchResult result;
     ReportHeader header;
@@ -66,10 +67,16 @@ struct PricedJob
     QList<AnalysisFile> files; ///< the report's per-file breakdown
 };
 
+/// Data folders read once for many jobs (a batch of invoices): each folder's data module, by folder.
+using LoadedDataFolders = std::map<QString, std::shared_ptr<TDM>>;
+
 /// Loads the data folder, finds the client, reads the counts (from the log or the command line) and prices the
 /// job exactly as the main window's Calculate does. nullopt when a log could not be read (its reader has said
 /// why on io.err). Throws Error for every other failure. Nothing is saved.
-std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocale &locale);
+/// With `loaded`, a folder read for an earlier job is used again, and the counts this job puts into the client's
+/// row are taken back once it is priced, so that each job is priced as if its folder were read for it alone.
+std::optional<PricedJob> priceJob(const JobOptions &o, Streams &io, const QLocale &locale,
+                                  LoadedDataFolders *loaded = nullptr);
 
 /// The headless office for a command. Unless `resident` is false or QUOTALY_NO_RESIDENT_OFFICE is set, the
 /// resident office that the user's command-line runs share: connected if it is there, started otherwise, and left

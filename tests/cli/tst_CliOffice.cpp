@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QProcess>
@@ -149,12 +150,16 @@ private slots:
     {
         test::TestEnv env;
         const QString data = invoiceData(env);
+        // Line 5 prices a log after line 4 has put the client in percent mode: each line is priced as if the data
+        // folder were read for it alone, so in the words mode of the file (304.83, not 307.65 in percent mode).
+        const QByteArray log = QFile::encodeName(QStringLiteral(QUOTALY_TEST_DATA "/trados/single_file.log"));
         const QString jobs = env.write(QStringLiteral("jobs.csv"),
-                                       "out,client,words,percent,total,invoice-no\n"
-                                       "one.pdf,Acme & Co,\"100,0,50,0,0,0,10\",,160,B-001\n"
-                                       "two.pdf,Nobody,\"1,2,3,4,5,6,7\",,28,B-002\n"
-                                       "three.pdf,Acme & Co,,\"50,10,10,10,10,5,5\",1000,B-003\n"
-                                       "one.pdf,Acme & Co,\"1,2,3,4,5,6,7\",,28,B-004\n");
+                                       "out,client,words,percent,total,invoice-no,log\n"
+                                       "one.pdf,Acme & Co,\"100,0,50,0,0,0,10\",,160,B-001,\n"
+                                       "two.pdf,Nobody,\"1,2,3,4,5,6,7\",,28,B-002,\n"
+                                       "three.pdf,Acme & Co,,\"50,10,10,10,10,5,5\",1000,B-003,\n"
+                                       "four.pdf,Acme & Co,,,,B-005," + log + "\n"
+                                       "one.pdf,Acme & Co,\"1,2,3,4,5,6,7\",,28,B-004,\n");
         // A profile of the test's own instead of the user's; the first start builds it, which takes a while.
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -167,9 +172,9 @@ private slots:
         const QString err = QString::fromUtf8(process.readAllStandardError());
         QCOMPARE(process.exitCode(), 2);
         QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()),
-                 QStringLiteral("2 of 4 invoices written; 2 lines were not (see the messages above).\n"));
+                 QStringLiteral("3 of 5 invoices written; 2 lines were not (see the messages above).\n"));
         QVERIFY2(err.contains(QStringLiteral("line 3: no client named \"Nobody\"")), qPrintable(err));
-        QVERIFY2(err.contains(QStringLiteral("line 5: line 2 writes")), qPrintable(err));
+        QVERIFY2(err.contains(QStringLiteral("line 6: line 2 writes")), qPrintable(err));
         QVERIFY2(err.contains(env.path(QStringLiteral("cache/quotaly/office-profile")) + QStringLiteral(" (kept")),
                  qPrintable(err));
         // Each invoice holds its own number only: no document is filled twice.
@@ -180,6 +185,8 @@ private slots:
         QVERIFY2(three.contains(QStringLiteral("B-003")) && !three.contains(QStringLiteral("B-001")),
                  qPrintable(three));
         QVERIFY(!QFileInfo::exists(env.path(QStringLiteral("two.pdf"))));
+        const QString four = pdfText(env.path(QStringLiteral("four.pdf")));
+        QVERIFY2(four.contains(QStringLiteral("304.83")) && !four.contains(QStringLiteral("307.65")), qPrintable(four));
     }
 
     void exportIntoNewThenExistingWorkbook()

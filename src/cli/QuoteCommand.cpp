@@ -148,32 +148,46 @@ int exportReport(const Options &o, const PricedJob &job, Streams &io, const QLoc
     return ExitOk;
 }
 
+// Prints or exports the priced job.
+int writeQuote(const Options &o, PricedJob &job, Streams &io, const QLocale &locale)
+{
+    if (!o.exportFile.isEmpty())
+        return exportReport(o, job, io, locale);
+    if (o.json) {
+        io.out << QJsonDocument(jsonReport(o.job, job)).toJson(QJsonDocument::Indented);
+        return ExitOk;
+    }
+    const QString block = reportHeaderBlock(job.header);
+    if (o.format == u"csv")
+        io.out << reportCsvText(job.table, block);
+    else if (o.format == u"rtf")
+        io.out << reportRtfTable(job.table);
+    else if (o.format == u"html")
+        io.out << reportHtmlTable(job.table);
+    else
+        io.out << reportPlainText(job.table, block);
+    return ExitOk;
+}
+
 int quote(const Options &o, Streams &io)
 {
     const QLocale locale;
     std::optional<PricedJob> job = priceJob(o.job, io, locale);
     if (!job)
         return ExitFailure;
-    if (o.save) {
+    if (o.save)
         fillReportDataset(*job->dm->tmpMatches, job->result);
-        job->dm->saveOnExit = true;
-    }
-    if (!o.exportFile.isEmpty())
-        return exportReport(o, *job, io, locale);
-    if (o.json) {
-        io.out << QJsonDocument(jsonReport(o.job, *job)).toJson(QJsonDocument::Indented);
-        return ExitOk;
-    }
-    const QString block = reportHeaderBlock(job->header);
-    if (o.format == u"csv")
-        io.out << reportCsvText(job->table, block);
-    else if (o.format == u"rtf")
-        io.out << reportRtfTable(job->table);
-    else if (o.format == u"html")
-        io.out << reportHtmlTable(job->table);
-    else
-        io.out << reportPlainText(job->table, block);
-    return ExitOk;
+    const int status = writeQuote(o, *job, io, locale);
+    if (!o.save)
+        return status;
+    // Saved here rather than when the data module goes, so that a file that cannot be written fails the run.
+    QStringList failures;
+    job->dm->report = [&failures](const QString &text) { failures << text; };
+    job->dm->SaveDataSets();
+    job->dm->report = nullptr;
+    for (const QString &failure : std::as_const(failures))
+        io.err << "quotaly-cli: " << failure << '\n';
+    return failures.isEmpty() ? status : ExitFailure;
 }
 
 } // namespace

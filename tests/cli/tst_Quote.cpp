@@ -2,6 +2,8 @@
 #include "app/TDM.h"
 #include "common/TestEnv.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -146,6 +148,27 @@ private slots:
         QVERIFY(dm.Clients->locate(QStringLiteral("FULLNAME"), QStringLiteral("Acme & Co")));
         QCOMPARE(dm.MatchesByClient->asInteger(QStringLiteral("iWord4")), 50);
         dm.saveOnExit = false;
+    }
+
+    // A data file that cannot be written fails the run, naming the file, after the report has been printed.
+    void saveThatFailsFailsTheRun()
+    {
+        test::TestEnv env;
+        const QString dir = dataWithClient(env);
+        const auto everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup |
+                              QFile::ReadOther | QFile::WriteOther;
+        for (const QString &name : QDir(dir).entryList(QDir::Files))
+            QVERIFY(QFile::setPermissions(dir + name, everyone));
+        QVERIFY(QFile::setPermissions(dir + "MatchesByClient.xml", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        test::openToEveryone(env.dir());
+        test::openToEveryone(dir);
+        const test::Unprivileged user; // root writes any file
+        if (!user.ok())
+            QSKIP("cannot give up root's rights here, and root writes any file");
+        const test::CliRun run = quote(kJob + QStringList{QStringLiteral("--data"), dir, QStringLiteral("--save")});
+        QCOMPARE(run.exitCode, 2);
+        QVERIFY2(run.err.contains(dir + "MatchesByClient.xml"), qPrintable(run.err));
+        QVERIFY2(run.out.contains(QStringLiteral("Total :\t\t160.00\t\tUSD\t13.00")), qPrintable(run.out));
     }
 
     void badInputFailsWithOneLine_data()

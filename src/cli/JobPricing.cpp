@@ -166,8 +166,11 @@ public:
             for (int field = 0; field < m_values.size(); ++field)
                 m_matches.setValue(field, m_values.at(field));
             m_matches.post();
-        } catch (const Error &) {
-            m_matches.cancel();
+        } catch (...) { // nothing may leave a destructor
+            try {
+                m_matches.cancel();
+            } catch (...) {
+            }
         }
     }
 

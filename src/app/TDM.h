@@ -71,7 +71,7 @@ private:
     {
         QList<QPair<QString, QVariant>> values; ///< field name and value, in the order they are set
         std::vector<int> fields;                ///< index of each name, -1 when the dataset lacks it
-        RowValues row;      ///< a row holding every value as its field stores it, when each field is there and takes it
+        RowValues row; ///< a row holding every value as its field stores it, when each field is there and takes it
         bool rowReady = false;
         quint64 fieldsVersion = ~quint64(0);
     };

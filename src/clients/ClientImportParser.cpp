@@ -262,7 +262,8 @@ QStringList readImportFileLines(const QString &fileName)
     if (opened.isSequential()) {
         const QByteArray bytes = opened.readAll();
         if (!copy.open() || copy.write(bytes) != bytes.size() || !copy.flush() || !copy.seek(0))
-            cannotRead(fileName, QStringLiteral("its contents cannot be kept in a temporary file (%1)").arg(copy.errorString()));
+            cannotRead(fileName,
+                       QStringLiteral("its contents cannot be kept in a temporary file (%1)").arg(copy.errorString()));
         source = &copy;
     }
     QFile &file = *source;

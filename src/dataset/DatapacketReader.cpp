@@ -1,15 +1,15 @@
 #include "Datapacket.h"
 
 #include "Error.h"
+#include "SideBySide.h"
 #include "Windows1252.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cmath>
 #include <cstring>
-#include <bitset>
 #include <limits>
 #include <optional>
-#include <thread>
 
 #include <QHash>
 #include <QStringConverter>
@@ -895,7 +895,7 @@ bool PacketParser::scanRowBytes(qsizetype textPos)
         return false;
     const qsizetype size = m_rowBytes.size();
     qsizetype split = size;
-    if (size > ParallelRowBytes && std::thread::hardware_concurrency() > 1) {
+    if (size > ParallelRowBytes && secondCoreAvailable()) {
         // The second half starts at a row's start tag; "<" never stands raw inside a value.
         for (qsizetype at = m_rowBytes.indexOf("<ROW", size / 2); at >= 0 && at + 4 < size;
              at = m_rowBytes.indexOf("<ROW", at + 4)) {
@@ -912,21 +912,15 @@ bool PacketParser::scanRowBytes(qsizetype textPos)
     } else {
         QList<RowValues> second;
         bool secondRead = false;
-        std::thread worker([&] {
-            try {
-                secondRead = scanByteRange(split, size, true, second);
-            } catch (...) { // out of memory: the general parser has its say
-                secondRead = false;
-            }
-        });
         bool firstRead = false;
-        try {
-            firstRead = scanByteRange(0, split, false, rows);
-        } catch (...) {
-            worker.join();
-            throw;
-        }
-        worker.join();
+        runSideBySide([&] { firstRead = scanByteRange(0, split, false, rows); },
+                      [&] {
+                          try {
+                              secondRead = scanByteRange(split, size, true, second);
+                          } catch (...) { // out of memory: the general parser has its say
+                              secondRead = false;
+                          }
+                      });
         if (!firstRead || !secondRead)
             return false;
         rows.append(std::move(second));

@@ -1,11 +1,10 @@
 #include "Datapacket.h"
+#include "SideBySide.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <exception>
-#include <thread>
 #include <vector>
 
 #include <QLocale>
@@ -90,21 +89,10 @@ QByteArray PacketWriter::write()
     m_out += "</METADATA><ROWDATA>";
     const qsizetype rows = m_packet.rows.size();
     // A long packet (the match list of a hundred thousand clients) has its second half written on another thread.
-    if (rows >= kRowsForTwoThreads && std::thread::hardware_concurrency() > 1) {
+    if (rows >= kRowsForTwoThreads && secondCoreAvailable()) {
         const qsizetype half = rows / 2;
         QByteArray secondHalf;
-        std::exception_ptr failure;
-        std::thread second([&] {
-            try {
-                secondHalf = rowsText(m_packet, half, rows);
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        });
-        writeRows(0, half);
-        second.join();
-        if (failure)
-            std::rethrow_exception(failure);
+        runSideBySide([&] { writeRows(0, half); }, [&] { secondHalf = rowsText(m_packet, half, rows); });
         m_out += secondHalf;
     } else {
         writeRows(0, rows);

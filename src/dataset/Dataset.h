@@ -243,9 +243,8 @@ private:
         friend bool operator==(const IndexKey &, const IndexKey &) = default;
         friend size_t qHash(const IndexKey &key, size_t seed) noexcept
         {
-            return std::hash<std::u16string_view>()(
-                       std::u16string_view(reinterpret_cast<const char16_t *>(key.text.constData()),
-                                           size_t(key.text.size()))) ^
+            return std::hash<std::u16string_view>()(std::u16string_view(
+                       reinterpret_cast<const char16_t *>(key.text.constData()), size_t(key.text.size()))) ^
                    seed;
         }
     };

@@ -1,8 +1,9 @@
 #include "RowCollator.h"
 
+#include "SideBySide.h"
+
 #include <algorithm>
 #include <numeric>
-#include <thread>
 #include <vector>
 
 namespace quotaly {
@@ -73,7 +74,7 @@ constexpr qsizetype ParallelFrom = 8192;
 
 bool worthASecondThread(qsizetype count)
 {
-    return count >= ParallelFrom && std::thread::hardware_concurrency() > 1;
+    return count >= ParallelFrom && secondCoreAvailable();
 }
 
 // A collator of its own for another thread, set as `collator` is.
@@ -105,9 +106,8 @@ std::vector<int> collationRanks(const QCollator &collator, const QList<QString> 
     const bool parallel = worthASecondThread(texts.size());
     const size_t half = count / 2;
     if (parallel) {
-        std::thread second([&] { makeKeys(copyOf(collator), texts, keys, half, count); });
-        makeKeys(collator, texts, keys, 0, half);
-        second.join();
+        runSideBySide([&] { makeKeys(collator, texts, keys, 0, half); },
+                      [&] { makeKeys(copyOf(collator), texts, keys, half, count); });
     } else {
         makeKeys(collator, texts, keys, 0, count);
     }
@@ -127,9 +127,8 @@ std::vector<int> collationRanks(const QCollator &collator, const QList<QString> 
     std::iota(order.begin(), order.end(), 0);
     if (parallel) {
         const auto middle = order.begin() + std::ptrdiff_t(half);
-        std::thread second([&] { std::sort(middle, order.end(), before); });
-        std::sort(order.begin(), middle, before);
-        second.join();
+        runSideBySide([&] { std::sort(order.begin(), middle, before); },
+                      [&] { std::sort(middle, order.end(), before); });
         std::inplace_merge(order.begin(), middle, order.end(), before);
     } else {
         std::sort(order.begin(), order.end(), before);

@@ -7,4 +7,5 @@ list(APPEND QUOTALY_CORE_SOURCES
     dataset/DisplayFormat.h dataset/DisplayFormat.cpp
     dataset/AtomicFile.h dataset/AtomicFile.cpp
     dataset/RowCollator.h dataset/RowCollator.cpp
+    dataset/SideBySide.h
 )

@@ -153,13 +153,15 @@ private slots:
         // Line 5 prices a log after line 4 has put the client in percent mode: each line is priced as if the data
         // folder were read for it alone, so in the words mode of the file (304.83, not 307.65 in percent mode).
         const QByteArray log = QFile::encodeName(QStringLiteral(QUOTALY_TEST_DATA "/trados/single_file.log"));
-        const QString jobs = env.write(QStringLiteral("jobs.csv"),
-                                       "out,client,words,percent,total,invoice-no,log\n"
-                                       "one.pdf,Acme & Co,\"100,0,50,0,0,0,10\",,160,B-001,\n"
-                                       "two.pdf,Nobody,\"1,2,3,4,5,6,7\",,28,B-002,\n"
-                                       "three.pdf,Acme & Co,,\"50,10,10,10,10,5,5\",1000,B-003,\n"
-                                       "four.pdf,Acme & Co,,,,B-005," + log + "\n"
-                                       "one.pdf,Acme & Co,\"1,2,3,4,5,6,7\",,28,B-004,\n");
+        const QString jobs =
+            env.write(QStringLiteral("jobs.csv"), "out,client,words,percent,total,invoice-no,log\n"
+                                                  "one.pdf,Acme & Co,\"100,0,50,0,0,0,10\",,160,B-001,\n"
+                                                  "two.pdf,Nobody,\"1,2,3,4,5,6,7\",,28,B-002,\n"
+                                                  "three.pdf,Acme & Co,,\"50,10,10,10,10,5,5\",1000,B-003,\n"
+                                                  "four.pdf,Acme & Co,,,,B-005," +
+                                                      log +
+                                                      "\n"
+                                                      "one.pdf,Acme & Co,\"1,2,3,4,5,6,7\",,28,B-004,\n");
         // A profile of the test's own instead of the user's; the first start builds it, which takes a while.
         QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

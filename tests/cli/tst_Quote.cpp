@@ -159,7 +159,8 @@ private slots:
                               QFile::ReadOther | QFile::WriteOther;
         for (const QString &name : QDir(dir).entryList(QDir::Files))
             QVERIFY(QFile::setPermissions(dir + name, everyone));
-        QVERIFY(QFile::setPermissions(dir + "MatchesByClient.xml", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        QVERIFY(
+            QFile::setPermissions(dir + "MatchesByClient.xml", QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         test::openToEveryone(env.dir());
         test::openToEveryone(dir);
         const test::Unprivileged user; // root writes any file

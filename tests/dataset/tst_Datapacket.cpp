@@ -527,7 +527,8 @@ void tst_Datapacket::valuesSurviveWriteAndRead()
 
 void tst_Datapacket::largeFileReadsAsItsText()
 {
-    // Large enough to be read and written in two halves; every kind of value, and rows dropped by their state on both sides.
+    // Large enough to be read and written in two halves; every kind of value, and rows dropped by their state on both
+    // sides.
     const QByteArray fields = R"(<FIELD attrname="Name" fieldtype="string" WIDTH="60"/>)"
                               R"(<FIELD attrname="N" fieldtype="i4"/><FIELD attrname="Rate" fieldtype="r8"/>)"
                               R"(<FIELD attrname="Paid" fieldtype="boolean"/>)";

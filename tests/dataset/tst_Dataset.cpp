@@ -478,9 +478,10 @@ private slots:
         QFETCH(int, count);
         QFETCH(bool, identicalOnlyEqual);
         QFETCH(bool, caseSensitive);
-        const QStringList pool{u""_s, u"a"_s, u"A"_s, u"\u00e1"_s, u"\u00e4"_s, u"ae"_s, u"B "_s, u"ab"_s,
-                               u"\u00e9cole"_s, u"Ecole"_s, u"ecole"_s, u"10"_s, u"9"_s, u"\u00f6"_s, u"o"_s,
-                               u"\u00df"_s, u"ss"_s, u"z"_s, u"\u00e5"_s, u"M\u00fcller"_s};
+        const QStringList pool{u""_s,       u"a"_s,  u"A"_s,  u"\u00e1"_s,     u"\u00e4"_s,
+                               u"ae"_s,     u"B "_s, u"ab"_s, u"\u00e9cole"_s, u"Ecole"_s,
+                               u"ecole"_s,  u"10"_s, u"9"_s,  u"\u00f6"_s,     u"o"_s,
+                               u"\u00df"_s, u"ss"_s, u"z"_s,  u"\u00e5"_s,     u"M\u00fcller"_s};
         QRandomGenerator random(11);
         QList<QString> texts;
         for (int i = 0; i < count; ++i)
